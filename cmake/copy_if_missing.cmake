@@ -1,0 +1,3 @@
+if(NOT EXISTS "${DST}")
+  file(COPY_FILE "${SRC}" "${DST}")
+endif()
