@@ -68,7 +68,8 @@ bool PlanStore::OpenPlanStore(const QString& filePath)
         return false;
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
     // mode=rw: SQLite would otherwise create a missing file.
-    db.setDatabaseName(QStringLiteral("file:") + QUrl::toPercentEncoding(QFileInfo(filePath).absoluteFilePath(), "/")
+    db.setDatabaseName(QStringLiteral("file:")
+                       + QString::fromLatin1(QUrl::toPercentEncoding(QFileInfo(filePath).absoluteFilePath(), "/"))
                        + QStringLiteral("?mode=rw"));
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
     bool ok = db.open();

@@ -20,7 +20,11 @@ int main(int argc, char** argv)
         err << "cannot read " << args.at(1) << '\n';
         return 1;
     }
-    const QString script = QString::fromUtf8(schema.readAll());
+    QString script;
+    for (const QString& line : QString::fromUtf8(schema.readAll()).split(u'\n')) {
+        if (!line.trimmed().startsWith(QLatin1String("--")))
+            script += line + u'\n';
+    }
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("mkdb"));
         db.setDatabaseName(args.at(2));
@@ -29,12 +33,7 @@ int main(int argc, char** argv)
             return 1;
         }
         QSqlQuery query(db);
-        for (const QString& raw : script.split(u';')) {
-            QString statement;
-            for (const QString& line : raw.split(u'\n')) {
-                if (!line.trimmed().startsWith(QLatin1String("--")))
-                    statement += line + u'\n';
-            }
+        for (const QString& statement : script.split(u';')) {
             if (statement.trimmed().isEmpty())
                 continue;
             if (!query.exec(statement)) {
