@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+struct AppState;
+struct PortalHosts;
+class EngineView;
+class HttpClient;
+class MessagePresenter;
+class PlanStore;
+
+// Sends the portal's refresh request for one listing and does the bookkeeping of a success.
+class ListingRefresher
+{
+public:
+    ListingRefresher(AppState& state, HttpClient& http, PlanStore& store, EngineView& view,
+                     MessagePresenter& messages, const PortalHosts& hosts);
+    virtual ~ListingRefresher() = default;
+
+    // "刷新成功", "未登录账号" or the portal's message (possibly empty).
+    virtual QString RefreshListing(const QString& listingId);
+    virtual void RecordRefreshSuccess(const QString& nick);
+
+private:
+    AppState& m_state;
+    HttpClient& m_http;
+    PlanStore& m_store;
+    EngineView& m_view;
+    MessagePresenter& m_messages;
+    const PortalHosts& m_hosts;
+};
