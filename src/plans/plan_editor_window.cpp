@@ -8,6 +8,7 @@
 #include "plans/settings_file.h"
 #include "plans/time_nodes.h"
 
+#include <QButtonGroup>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -243,6 +244,10 @@ void PlanEditorWindow::buildLayout()
     m_sale = makeRadio(this, "单选框出售", QStringLiteral("出售"), 279, 9, 58, 20);
     m_rent = makeRadio(this, "单选框出租", QStringLiteral("出租"), 336, 9, 58, 20);
     m_sale->setChecked(true);
+    // Plain auto-exclusion would tie these to the mode buttons in the frame below.
+    auto* kinds = new QButtonGroup(this);
+    kinds->addButton(m_sale);
+    kinds->addButton(m_rent);
 
     QGroupBox* ids = makeFrame(this, "分组框1", QStringLiteral("房源编号"), 5, 32, 472, 189);
     m_idBox = makeMultiLine(ids, "编辑框编号", QStringLiteral("房源编号"), 3, 16, 464, 144);
@@ -284,6 +289,9 @@ void PlanEditorWindow::buildLayout()
     m_fixedPoint = makeRadio(modes, "单选框定点刷新", QStringLiteral("定点刷新"), 3, 10, 110, 24);
     m_batchRotation = makeRadio(modes, "单选框批量轮换", QStringLiteral("批量轮换"), 4, 37, 114, 24);
     m_batchRotation->setChecked(true);
+    auto* modeGroup = new QButtonGroup(this);
+    modeGroup->addButton(m_fixedPoint);
+    modeGroup->addButton(m_batchRotation);
 
     m_saveButton = makeButton(this, "按钮保存方案", QStringLiteral("保存方案"), 496, 400, 80, 32);
     m_hint = makeLabel(this, "标签提示", QStringLiteral("提示栏"), 5, 444, 240, 20);
@@ -323,6 +331,9 @@ void PlanEditorWindow::loadPlanToEdit()
     m_intervalBox->setProgramText(plan.interval);
     if (plan.nick.isEmpty()) {
         m_batchRotation->setChecked(true);
+    auto* modeGroup = new QButtonGroup(this);
+    modeGroup->addButton(m_fixedPoint);
+    modeGroup->addButton(m_batchRotation);
         m_rent->setChecked(true);
         return;
     }

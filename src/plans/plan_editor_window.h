@@ -30,6 +30,8 @@ QString MergeCollectedIds(const QString& boxText, const QString& collected);
 // and selects its whole text on focus and on a left-button release.
 class NumberBox final : public QLineEdit
 {
+    Q_OBJECT
+
 public:
     explicit NumberBox(QWidget* parent = nullptr);
 
