@@ -1,9 +1,10 @@
 #pragma once
 
+#include "shell/lock_window.h"
+
 #include <QObject>
 #include <QPointer>
 
-class LockWindow;
 class MessagePresenter;
 class SettingsFile;
 class QWidget;

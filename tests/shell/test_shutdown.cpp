@@ -2,26 +2,19 @@
 #include "shell/platform/power_control.h"
 #include "shell/scheduled_shutdown.h"
 #include "support/fake_clock.h"
+#include "support/app_fixture.h"
 #include "support/fake_message_presenter.h"
+#include "support/fake_platform.h"
+
+#include "shell/main_window.h"
 
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QTest>
+#include <QTimer>
 #include <array>
 
 namespace {
-
-class RecordingPower final : public PowerControl
-{
-public:
-    bool PowerOff() override
-    {
-        ++calls;
-        return accept;
-    }
-    int calls = 0;
-    bool accept = false;
-};
 
 // Only the status panels matter to the shutdown.
 class PanelView final : public EngineView
@@ -135,7 +128,8 @@ private slots:
         m_date.setDateTime(Start);
         m_view = PanelView();
         m_messages = FakeMessagePresenter();
-        m_power = RecordingPower();
+        m_power = FakePowerControl();
+        m_power.result = false;
     }
 
     void countdownFollowsTheClockAndTheDateBox()
@@ -237,13 +231,48 @@ private slots:
         QCOMPARE(m_messages.messages, QStringList { Rejected });
     }
 
+    // The main window's timer drives the countdown for as long as the window exists,
+    // shown or hidden.
+    void mainWindowTimerCountsWhileHidden()
+    {
+        AppFixture fixture;
+        fixture.clock.set(Start);
+        QVERIFY(fixture.app->start());
+        MainWindow* window = fixture.app->mainWindow();
+        auto* timer = window->findChild<QTimer*>(QStringLiteral("时钟1"));
+        QVERIFY(timer);
+        QVERIFY(timer->isActive());
+        QCOMPARE(timer->interval(), 1000);
+        auto* date = window->findChild<QDateTimeEdit*>(QStringLiteral("日期框1"));
+        auto* box = window->findChild<QCheckBox*>(QStringLiteral("选择框1"));
+        QVERIFY(date && box);
+        QCOMPARE(date->dateTime(), Start);
+        QCOMPARE(date->displayFormat(), QStringLiteral("yyyy/MM/dd HH:mm:ss ddd"));
+        QVERIFY(!box->isChecked());
+
+        date->setDateTime(Start.addSecs(3));
+        box->setChecked(true);
+        window->hide();
+        const auto tick = [&] {
+            fixture.clock.advance(1000);
+            QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
+        };
+        tick();
+        QCOMPARE(window->statusPanel(3), CountdownText(2));
+        tick();
+        QCOMPARE(window->statusPanel(3), CountdownText(1));
+        tick();
+        QCOMPARE(fixture.power.calls, 1);
+        QVERIFY(fixture.messages.messages.isEmpty());
+    }
+
 private:
     FakeClock m_clock;
     QCheckBox m_box;
     QDateTimeEdit m_date;
     PanelView m_view;
     FakeMessagePresenter m_messages;
-    RecordingPower m_power;
+    FakePowerControl m_power;
 };
 
 QTEST_MAIN(TestShutdown)
