@@ -1,12 +1,11 @@
 #include "engine/engine_view.h"
+#include "shell/main_window.h"
 #include "shell/platform/power_control.h"
 #include "shell/scheduled_shutdown.h"
-#include "support/fake_clock.h"
 #include "support/app_fixture.h"
+#include "support/fake_clock.h"
 #include "support/fake_message_presenter.h"
 #include "support/fake_platform.h"
-
-#include "shell/main_window.h"
 
 #include <QCheckBox>
 #include <QDateTimeEdit>
