@@ -109,7 +109,7 @@ void MainWindow::buildLayout()
     for (int i = 0; i < 4; ++i) {
         auto* panel = new QLabel(m_statusBar);
         panel->setObjectName(QStringLiteral("状态条1面板%1").arg(i));
-        panel->setAccessibleName(QStringLiteral("状态栏面板%1").arg(i));
+        panel->setAccessibleDescription(QStringLiteral("状态栏面板%1").arg(i));
         panel->setGeometry(x, 0, kPanelWidths[i], 20);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         panel->setIndent(3);
@@ -130,6 +130,7 @@ void MainWindow::buildLayout()
     m_list->setGeometry(1, 21, 455, 373);
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
+    m_list->header()->setStretchLastSection(false);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->setHeaderLabels({QStringLiteral("ID"), QStringLiteral("方案名"), QStringLiteral("刷新次数"),
