@@ -1,6 +1,7 @@
 #include "shell/application.h"
 
 #include "common/message_presenter.h"
+#include "plans/plan_editor_window.h"
 #include "plans/plan_store.h"
 #include "plans/settings_file.h"
 #include "shell/interface_lock.h"
@@ -47,6 +48,16 @@ bool Application::start()
     connect(window->lockButton(), &QPushButton::clicked, m_lock, &InterfaceLock::Lock);
     window->setLockWindowProvider([lock = m_lock]() -> QWidget* { return lock->lockWindow(); });
 
+    connect(m_mainWindow->planSettingsButton(), &QPushButton::clicked, this, [this] { openPlanEditor({}); });
+    connect(m_mainWindow.get(), &MainWindow::editPlanRequested, this, &Application::openPlanEditor);
     m_mainWindow->show();
     return true;
+}
+
+void Application::openPlanEditor(const QString& nick)
+{
+    m_state.PlanNameToEdit = nick;
+    PlanEditorWindow editor(m_state, *m_store, *m_settings, *m_env.messages, m_env.hosts, {}, m_mainWindow.get());
+    editor.exec();
+    m_mainWindow->FillPlanList();
 }

@@ -57,6 +57,9 @@ signals:
     void finished();
 
 private:
+    // Modal over the main window; the plan list is filled again when it closes.
+    void openPlanEditor(const QString& nick);
+
     AppEnvironment m_env;
     AppState m_state;
     std::unique_ptr<PlanStore> m_store;
