@@ -1,6 +1,8 @@
 #include "shell/application.h"
 
 #include "common/message_presenter.h"
+#include "engine/listing_refresher.h"
+#include "http/http_client.h"
 #include "plans/plan_editor_window.h"
 #include "plans/plan_store.h"
 #include "plans/settings_file.h"
@@ -17,6 +19,7 @@ Application::Application(const AppEnvironment& environment, QObject* parent)
     , m_env(environment)
     , m_store(std::make_unique<PlanStore>(*environment.clock))
     , m_settings(std::make_unique<SettingsFile>(dataDir() + QStringLiteral("/pz.ini")))
+    , m_http(std::make_unique<HttpClient>(dataDir() + QStringLiteral("/cookies.txt")))
 {
 }
 
@@ -39,6 +42,7 @@ bool Application::start()
     connect(m_mainWindow.get(), &MainWindow::closeAccepted, this, &Application::finished);
 
     MainWindow* window = m_mainWindow.get();
+    m_refresher = std::make_unique<ListingRefresher>(m_state, *m_http, *m_store, *window, *m_env.messages, m_env.hosts);
     m_shutdown = new ScheduledShutdown(window->shutdownCheck(), window->shutdownDateEdit(), *window, *m_env.clock,
                                        *m_env.messages, *m_env.power, window);
     connect(window->shutdownTimer(), &QTimer::timeout, m_shutdown, &ScheduledShutdown::ShutdownTick);

@@ -10,7 +10,9 @@
 
 class Clock;
 class GlobalHotkey;
+class HttpClient;
 class InterfaceLock;
+class ListingRefresher;
 class MainWindow;
 class MessagePresenter;
 class PlanStore;
@@ -50,6 +52,10 @@ public:
     MainWindow* mainWindow() const { return m_mainWindow.get(); }
     InterfaceLock* interfaceLock() const { return m_lock; }
     const AppEnvironment& environment() const { return m_env; }
+    // The shared network manager and cookie store (data/cookies.txt).
+    HttpClient& http() { return *m_http; }
+    // Made by start(), with the main window as its view.
+    ListingRefresher* refresher() const { return m_refresher.get(); }
     QString dataDir() const;
 
 signals:
@@ -64,7 +70,9 @@ private:
     AppState m_state;
     std::unique_ptr<PlanStore> m_store;
     std::unique_ptr<SettingsFile> m_settings;
+    std::unique_ptr<HttpClient> m_http;
     std::unique_ptr<MainWindow> m_mainWindow;
+    std::unique_ptr<ListingRefresher> m_refresher;
     // Both are children of the main window.
     ScheduledShutdown* m_shutdown = nullptr;
     InterfaceLock* m_lock = nullptr;
