@@ -10,10 +10,15 @@
 
 class Clock;
 class GlobalHotkey;
+class HttpClient;
+class InterfaceLock;
+class ListingRefresher;
 class MainWindow;
 class MessagePresenter;
 class PlanStore;
 class PowerControl;
+class ScheduledShutdown;
+class SettingsFile;
 
 // The services a running program is made of. main() fills it with the real ones;
 // tests with fakes.
@@ -42,8 +47,15 @@ public:
 
     AppState& state() { return m_state; }
     PlanStore& store() { return *m_store; }
+    // data/pz.ini
+    SettingsFile& settings() { return *m_settings; }
     MainWindow* mainWindow() const { return m_mainWindow.get(); }
+    InterfaceLock* interfaceLock() const { return m_lock; }
     const AppEnvironment& environment() const { return m_env; }
+    // The shared network manager and cookie store (data/cookies.txt).
+    HttpClient& http() { return *m_http; }
+    // Made by start(), with the main window as its view.
+    ListingRefresher* refresher() const { return m_refresher.get(); }
     QString dataDir() const;
 
 signals:
@@ -51,8 +63,17 @@ signals:
     void finished();
 
 private:
+    // Modal over the main window; the plan list is filled again when it closes.
+    void openPlanEditor(const QString& nick);
+
     AppEnvironment m_env;
     AppState m_state;
     std::unique_ptr<PlanStore> m_store;
+    std::unique_ptr<SettingsFile> m_settings;
+    std::unique_ptr<HttpClient> m_http;
     std::unique_ptr<MainWindow> m_mainWindow;
+    std::unique_ptr<ListingRefresher> m_refresher;
+    // Both are children of the main window.
+    ScheduledShutdown* m_shutdown = nullptr;
+    InterfaceLock* m_lock = nullptr;
 };
