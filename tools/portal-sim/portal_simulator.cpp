@@ -385,6 +385,12 @@ bool PortalSimulator::start(quint16 port)
     // Headers and body go out in separate writes; without this each answer waits for
     // the client's delayed acknowledgement (some 40 ms on loopback).
     d->server->set_tcp_nodelay(true);
+    // The library's default shares the port (SO_REUSEPORT), so a second simulator on the
+    // same port would silently take half of the connections. Reuse only the address.
+    d->server->set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+    });
     auto handler = [this](const httplib::Request& req, httplib::Response& res) { d->handle(req, res); };
     d->server->Get(".*", handler);
     d->server->Post(".*", handler);
