@@ -201,7 +201,7 @@ std::optional<QVariant> DocumentAutomation::runScript(const QString& source) con
         if (pending->loop)
             pending->loop->quit();
     });
-    if (!pending->result) {
+    if (!pending->result && m_waitMs > 0) {
         timeout.start(m_waitMs);
         loop.exec(QEventLoop::AllEvents);
     }
