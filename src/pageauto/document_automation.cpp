@@ -75,6 +75,11 @@ bool DocumentAutomation::AttachToBrowserWindow(QWebEngineView* view)
     return m_document.has_value();
 }
 
+QWebEngineView* DocumentAutomation::browserView() const
+{
+    return m_view;
+}
+
 void DocumentAutomation::ReleaseDocument()
 {
     m_document.reset();

@@ -44,7 +44,7 @@ public:
                               InputElement* element);
 
     bool hasDocument() const { return m_document.has_value(); }
-    QWebEngineView* browserView() const { return m_view; }
+    QWebEngineView* browserView() const;
 
 private:
     struct PageRead
