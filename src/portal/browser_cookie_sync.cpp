@@ -1,33 +1,31 @@
 #include "portal/browser_cookie_sync.h"
 
+#include "http/persistent_cookie_jar.h"
+
 #include <QDateTime>
-#include <QNetworkAccessManager>
-#include <QNetworkCookieJar>
-#include <QNetworkReply>
 #include <QUrl>
 #include <QWebEngineCookieStore>
 
 namespace {
-
-// QNetworkCookieJar keeps its full list protected; a member pointer taken through a
-// derived class reads it from any jar without copying or replacing that jar.
-struct JarReader : QNetworkCookieJar
-{
-    static QList<QNetworkCookie> all(const QNetworkCookieJar& jar)
-    {
-        return (jar.*(&JarReader::allCookies))();
-    }
-};
 
 QString valueKey(const QNetworkCookie& cookie)
 {
     return BrowserCookieSync::identity(cookie) + u'\n' + QString::fromLatin1(cookie.value().toPercentEncoding());
 }
 
-bool sameCookie(const QNetworkCookie& a, const QNetworkCookie& b)
+bool isHostOnly(const QNetworkCookie& cookie)
 {
-    return a.value() == b.value() && a.expirationDate() == b.expirationDate() && a.isSecure() == b.isSecure()
-        && a.isHttpOnly() == b.isHttpOnly();
+    return !cookie.domain().startsWith(u'.');
+}
+
+// The store turns any cookie that names a domain into a domain cookie, so a host-only
+// cookie is handed over without a domain and with its host as the origin.
+QNetworkCookie forStore(const QNetworkCookie& cookie)
+{
+    QNetworkCookie copy = cookie;
+    if (isHostOnly(cookie))
+        copy.setDomain(QString());
+    return copy;
 }
 
 QUrl originOf(const QNetworkCookie& cookie)
@@ -44,18 +42,20 @@ QUrl originOf(const QNetworkCookie& cookie)
 
 } // namespace
 
-BrowserCookieSync::BrowserCookieSync(QWebEngineCookieStore& store, QNetworkCookieJar& jar,
-                                     QNetworkAccessManager& manager, QObject* parent)
+BrowserCookieSync::BrowserCookieSync(QWebEngineCookieStore& store, PersistentCookieJar& jar, QObject* parent)
     : QObject(parent)
     , m_store(store)
     , m_jar(jar)
 {
     connect(&m_store, &QWebEngineCookieStore::cookieAdded, this, &BrowserCookieSync::onBrowserCookieAdded);
     connect(&m_store, &QWebEngineCookieStore::cookieRemoved, this, &BrowserCookieSync::onBrowserCookieRemoved);
-    // Cookies reach the jar while a reply is read, so it has them all by the time the
-    // reply has finished.
-    connect(&manager, &QNetworkAccessManager::finished, this, &BrowserCookieSync::pushJarToBrowser);
-    pushJarToBrowser();
+    connect(&m_jar, &PersistentCookieJar::cookieAdded, this, &BrowserCookieSync::setInBrowser);
+    connect(&m_jar, &PersistentCookieJar::cookieRemoved, this, &BrowserCookieSync::deleteInBrowser);
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (const QNetworkCookie& cookie : m_jar.cookies()) {
+        if (cookie.isSessionCookie() || cookie.expirationDate().toUTC() > now)
+            setInBrowser(cookie);
+    }
 }
 
 QString BrowserCookieSync::identity(const QNetworkCookie& cookie)
@@ -64,50 +64,21 @@ QString BrowserCookieSync::identity(const QNetworkCookie& cookie)
         + cookie.path();
 }
 
-QList<QNetworkCookie> BrowserCookieSync::jarCookies(const QNetworkCookieJar& jar)
-{
-    return JarReader::all(jar);
-}
-
-void BrowserCookieSync::pushJarToBrowser()
-{
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    QSet<QString> inJar;
-    for (const QNetworkCookie& cookie : JarReader::all(m_jar)) {
-        if (!cookie.isSessionCookie() && cookie.expirationDate().toUTC() <= now)
-            continue;
-        const QString id = identity(cookie);
-        inJar.insert(id);
-        const auto known = m_browser.constFind(id);
-        if (known == m_browser.constEnd() || !sameCookie(*known, cookie))
-            setInBrowser(cookie);
-    }
-    const QList<QString> held = m_browser.keys();
-    for (const QString& id : held) {
-        if (!inJar.contains(id))
-            deleteInBrowser(m_browser.value(id));
-    }
-}
-
 void BrowserCookieSync::setInBrowser(const QNetworkCookie& cookie)
 {
+    if (cookie.domain().isEmpty())
+        return;
     m_browser.insert(identity(cookie), cookie);
     m_pendingEcho.insert(valueKey(cookie));
-    QNetworkCookie copy = cookie;
-    // The store makes a domain cookie of anything that names a domain; a host-only
-    // cookie is given by its origin alone.
-    if (!cookie.domain().startsWith(u'.'))
-        copy.setDomain(QString());
-    m_store.setCookie(copy, originOf(cookie));
+    m_store.setCookie(forStore(cookie), originOf(cookie));
 }
 
 void BrowserCookieSync::deleteInBrowser(const QNetworkCookie& cookie)
 {
+    if (cookie.domain().isEmpty())
+        return;
     m_browser.remove(identity(cookie));
-    QNetworkCookie copy = cookie;
-    if (!cookie.domain().startsWith(u'.'))
-        copy.setDomain(QString());
-    m_store.deleteCookie(copy, originOf(cookie));
+    m_store.deleteCookie(forStore(cookie), originOf(cookie));
 }
 
 void BrowserCookieSync::onBrowserCookieAdded(const QNetworkCookie& cookie)
@@ -115,20 +86,17 @@ void BrowserCookieSync::onBrowserCookieAdded(const QNetworkCookie& cookie)
     if (m_pendingEcho.remove(valueKey(cookie)))
         return;
     m_browser.insert(identity(cookie), cookie);
-    m_jar.insertCookie(cookie);
+    m_jar.insertCookieQuietly(cookie);
 }
 
 void BrowserCookieSync::onBrowserCookieRemoved(const QNetworkCookie& cookie)
 {
+    // A removal that reports another value than the one we know is the store replacing
+    // an older value (or acting on our own delete): the known value stays.
     const QString id = identity(cookie);
-    // A removal that reports an older value is the store replacing it with a newer one
-    // (ours or the page's); the newer value stays.
     const auto known = m_browser.constFind(id);
     if (known == m_browser.constEnd() || known->value() != cookie.value())
         return;
     m_browser.remove(id);
-    for (const QNetworkCookie& held : JarReader::all(m_jar)) {
-        if (identity(held) == id && held.value() == cookie.value())
-            m_jar.deleteCookie(held);
-    }
+    m_jar.deleteCookieQuietly(cookie);
 }

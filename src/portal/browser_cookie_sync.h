@@ -1,14 +1,12 @@
 #pragma once
 
 #include <QHash>
-#include <QList>
 #include <QNetworkCookie>
 #include <QObject>
 #include <QSet>
 #include <QString>
 
-class QNetworkAccessManager;
-class QNetworkCookieJar;
+class PersistentCookieJar;
 class QWebEngineCookieStore;
 
 // Keeps the embedded browser's cookie store and the program's cookie jar in step, so a
@@ -16,25 +14,17 @@ class QWebEngineCookieStore;
 // those requests receive reach the browser.
 //
 // The jar is the saved copy: the browser store does not report what it holds at start,
-// so everything the jar knows is pushed into the store when the sync begins. After that
-// the store's changes are mirrored into the jar, and after every reply of the program's
-// manager the jar's changes are pushed into the store. Host-only cookies stay host-only
-// on both sides.
+// so everything the jar holds is pushed into the store when the sync begins. After that
+// each side's changes are mirrored into the other. Host-only cookies stay host-only.
 class BrowserCookieSync : public QObject
 {
     Q_OBJECT
 public:
-    BrowserCookieSync(QWebEngineCookieStore& store, QNetworkCookieJar& jar, QNetworkAccessManager& manager,
-                      QObject* parent = nullptr);
-
-    // Makes the browser store hold what the jar holds: new and changed cookies are set,
-    // cookies the jar has dropped are deleted.
-    void pushJarToBrowser();
+    BrowserCookieSync(QWebEngineCookieStore& store, PersistentCookieJar& jar, QObject* parent = nullptr);
 
     // The key a cookie is known by on both sides: name, domain (a leading dot marks a
     // domain cookie, none a host-only one) and path.
     static QString identity(const QNetworkCookie& cookie);
-    static QList<QNetworkCookie> jarCookies(const QNetworkCookieJar& jar);
 
 private:
     void onBrowserCookieAdded(const QNetworkCookie& cookie);
@@ -43,7 +33,7 @@ private:
     void deleteInBrowser(const QNetworkCookie& cookie);
 
     QWebEngineCookieStore& m_store;
-    QNetworkCookieJar& m_jar;
+    PersistentCookieJar& m_jar;
     // What the browser store holds, as far as it has told us or we have told it.
     QHash<QString, QNetworkCookie> m_browser;
     // Cookies handed to the store whose cookieAdded echo has not come back yet.

@@ -37,7 +37,7 @@ QWebEngineProfile& PortalAccess::browserProfile()
         // The program's cookie jar is the saved copy of the cookies; a second copy in the
         // browser's own files could disagree with it after a restart.
         m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
-        m_cookieSync = new BrowserCookieSync(*m_profile->cookieStore(), m_http.cookieJar(), m_http.manager());
+        m_cookieSync = new BrowserCookieSync(*m_profile->cookieStore(), m_http.cookieJar());
     }
     return *m_profile;
 }
