@@ -199,6 +199,7 @@ void LoginExtractWindow::onWatcherTick()
             }
         }
     }
+    ++m_watcherPasses;
     m_tickRunning = false;
 }
 

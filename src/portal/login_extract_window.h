@@ -52,6 +52,9 @@ public:
     void navigate(const QString& url);
     // True once the first-shown check has been made and the start page chosen.
     bool startPageChosen() const { return m_startPageChosen; }
+    // Watcher passes completed so far in this opening.
+    int watcherPasses() const { return m_watcherPasses; }
+    QLabel* statusPanel(int index) const { return index == 0 ? m_statusPanel0 : m_statusPanel1; }
 
 public slots:
     void reject() override;
@@ -84,6 +87,7 @@ private:
     QWebEngineView* m_browser = nullptr;
     QTimer* m_watcher = nullptr;
 
+    int m_watcherPasses = 0;
     bool m_shownOnce = false;
     bool m_startPageChosen = false;
     bool m_signInFilled = false;
