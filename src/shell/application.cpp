@@ -1,13 +1,18 @@
 #include "shell/application.h"
 
 #include "common/message_presenter.h"
+#include "plans/plan_editor_window.h"
 #include "plans/plan_store.h"
+#include "plans/settings_file.h"
 #include "shell/main_window.h"
+
+#include <QPushButton>
 
 Application::Application(const AppEnvironment& environment, QObject* parent)
     : QObject(parent)
     , m_env(environment)
     , m_store(std::make_unique<PlanStore>(*environment.clock))
+    , m_settings(std::make_unique<SettingsFile>(dataDir() + QStringLiteral("/pz.ini")))
 {
 }
 
@@ -28,6 +33,16 @@ bool Application::start()
         return false;
     }
     connect(m_mainWindow.get(), &MainWindow::closeAccepted, this, &Application::finished);
+    connect(m_mainWindow->planSettingsButton(), &QPushButton::clicked, this, [this] { openPlanEditor({}); });
+    connect(m_mainWindow.get(), &MainWindow::editPlanRequested, this, &Application::openPlanEditor);
     m_mainWindow->show();
     return true;
+}
+
+void Application::openPlanEditor(const QString& nick)
+{
+    m_state.PlanNameToEdit = nick;
+    PlanEditorWindow editor(m_state, *m_store, *m_settings, *m_env.messages, m_env.hosts, {}, m_mainWindow.get());
+    editor.exec();
+    m_mainWindow->FillPlanList();
 }

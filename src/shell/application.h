@@ -14,6 +14,7 @@ class MainWindow;
 class MessagePresenter;
 class PlanStore;
 class PowerControl;
+class SettingsFile;
 
 // The services a running program is made of. main() fills it with the real ones;
 // tests with fakes.
@@ -42,6 +43,7 @@ public:
 
     AppState& state() { return m_state; }
     PlanStore& store() { return *m_store; }
+    SettingsFile& settings() { return *m_settings; }
     MainWindow* mainWindow() const { return m_mainWindow.get(); }
     const AppEnvironment& environment() const { return m_env; }
     QString dataDir() const;
@@ -51,8 +53,12 @@ signals:
     void finished();
 
 private:
+    // Modal over the main window; the plan list is filled again when it closes.
+    void openPlanEditor(const QString& nick);
+
     AppEnvironment m_env;
     AppState m_state;
     std::unique_ptr<PlanStore> m_store;
+    std::unique_ptr<SettingsFile> m_settings;
     std::unique_ptr<MainWindow> m_mainWindow;
 };
