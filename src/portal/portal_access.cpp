@@ -8,15 +8,15 @@
 #include <QDir>
 #include <QWebEngineProfile>
 
-PortalAccess::PortalAccess(AppState& state, HttpClient& http, MessagePresenter& messages, const PortalHosts& hosts,
-                           const QString& dataDir, QObject* parent)
+PortalAccess::PortalAccess(AppState& state, HttpClient& http, MessagePresenter& messages, SettingsFile& settings,
+                           const PortalHosts& hosts, const QString& dataDir, QObject* parent)
     : QObject(parent)
     , m_state(state)
     , m_http(http)
     , m_messages(messages)
+    , m_settings(settings)
     , m_hosts(hosts)
     , m_dataDir(dataDir)
-    , m_settings(dataDir + QStringLiteral("/pz.ini"))
 {
 }
 

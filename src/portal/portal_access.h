@@ -2,7 +2,6 @@
 
 #include "common/portal_hosts.h"
 #include "pageauto/document_automation.h"
-#include "plans/settings_file.h"
 
 #include <QObject>
 #include <QPointer>
@@ -15,6 +14,7 @@ class LoginExtractWindow;
 class MessagePresenter;
 class QWebEngineProfile;
 class QWidget;
+class SettingsFile;
 
 // The program's way into the portal's pages: owns the embedded browser's profile (made
 // at the first opening, so the browser engine is not started before it is needed), the
@@ -23,9 +23,9 @@ class PortalAccess : public QObject
 {
     Q_OBJECT
 public:
-    // dataDir: the program's data/ folder (pz.ini, the browser's storage).
-    PortalAccess(AppState& state, HttpClient& http, MessagePresenter& messages, const PortalHosts& hosts,
-                 const QString& dataDir, QObject* parent = nullptr);
+    // dataDir: the program's data/ folder, where the browser keeps its storage.
+    PortalAccess(AppState& state, HttpClient& http, MessagePresenter& messages, SettingsFile& settings,
+                 const PortalHosts& hosts, const QString& dataDir, QObject* parent = nullptr);
     ~PortalAccess() override;
 
     // Sets ExtractStartUrl and shows "登录提取" modally over parent; returns when it has
@@ -48,9 +48,9 @@ private:
     AppState& m_state;
     HttpClient& m_http;
     MessagePresenter& m_messages;
+    SettingsFile& m_settings;
     PortalHosts m_hosts;
     QString m_dataDir;
-    SettingsFile m_settings;
     DocumentAutomation m_automation;
     QWebEngineProfile* m_profile = nullptr;
     BrowserCookieSync* m_cookieSync = nullptr;

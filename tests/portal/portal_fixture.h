@@ -49,7 +49,7 @@ struct PortalFixture
         portal.reset();
         http.reset();
         http = std::make_unique<HttpClient>(cookieFile());
-        portal = std::make_unique<PortalAccess>(state, *http, messages, hosts, dir.dataDir());
+        portal = std::make_unique<PortalAccess>(state, *http, messages, settings, hosts, dir.dataDir());
     }
 
     // Opens the window (not modally, so the test can drive it) as an opener would.
