@@ -31,6 +31,8 @@ void useChineseFont(QApplication& app)
 
 int main(int argc, char** argv)
 {
+    // The embedded browser wants shared GL contexts, set before the application exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral(TAVREL_PROGRAM_NAME));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

@@ -42,6 +42,11 @@ QWebEngineProfile& PortalAccess::browserProfile()
     return *m_profile;
 }
 
+LoginExtractWindow* PortalAccess::openWindow() const
+{
+    return m_window;
+}
+
 void PortalAccess::OpenLoginExtractWindow(const QString& startUrl, QWidget* parent)
 {
     m_state.ExtractStartUrl = startUrl;

@@ -38,7 +38,7 @@ public:
     DocumentAutomation& automation() { return m_automation; }
     const PortalHosts& hosts() const { return m_hosts; }
     // The window while it is open (for the program's tests), else null.
-    LoginExtractWindow* openWindow() const { return m_window; }
+    LoginExtractWindow* openWindow() const;
 
 signals:
     // Emitted when an opened window is about to run modally.

@@ -9,10 +9,12 @@
 #include <memory>
 
 class Clock;
+class HttpClient;
 class GlobalHotkey;
 class MainWindow;
 class MessagePresenter;
 class PlanStore;
+class PortalAccess;
 class PowerControl;
 class SettingsFile;
 
@@ -44,6 +46,8 @@ public:
     AppState& state() { return m_state; }
     PlanStore& store() { return *m_store; }
     SettingsFile& settings() { return *m_settings; }
+    HttpClient& http() { return *m_http; }
+    PortalAccess& portal() { return *m_portal; }
     MainWindow* mainWindow() const { return m_mainWindow.get(); }
     const AppEnvironment& environment() const { return m_env; }
     QString dataDir() const;
@@ -60,5 +64,7 @@ private:
     AppState m_state;
     std::unique_ptr<PlanStore> m_store;
     std::unique_ptr<SettingsFile> m_settings;
+    std::unique_ptr<HttpClient> m_http;
+    std::unique_ptr<PortalAccess> m_portal;
     std::unique_ptr<MainWindow> m_mainWindow;
 };

@@ -74,7 +74,8 @@ struct PortalFixture
         auto result = std::make_shared<std::optional<QVariant>>();
         window->browser()->page()->runJavaScript(script, QWebEngineScript::MainWorld,
                                                  [result](const QVariant& v) { *result = v; });
-        QTest::qWaitFor([&] { return result->has_value(); }, 10000);
+        if (!QTest::qWaitFor([&] { return result->has_value(); }, 10000))
+            return {};
         return result->value_or(QVariant());
     }
 

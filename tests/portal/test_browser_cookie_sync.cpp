@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QWebEngineCookieStore>
+#include <QWebEnginePage>
 #include <QWebEngineProfile>
 
 #include <memory>
@@ -51,6 +52,7 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<PersistentCookieJar> m_jar;
     std::unique_ptr<QWebEngineProfile> m_profile;
+    std::unique_ptr<QWebEnginePage> m_page;
     std::unique_ptr<BrowserCookieSync> m_sync;
 
     QWebEngineCookieStore& store() { return *m_profile->cookieStore(); }
@@ -62,11 +64,17 @@ private slots:
         m_profile = std::make_unique<QWebEngineProfile>(QStringLiteral("cookie-sync-test"));
         m_profile->setPersistentStoragePath(m_dir.path());
         m_profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+        // The store starts working (and reporting) once a page of the profile exists.
+        m_page = std::make_unique<QWebEnginePage>(m_profile.get());
+        QSignalSpy loaded(m_page.get(), &QWebEnginePage::loadFinished);
+        m_page->setHtml(QStringLiteral("<html><body>blank</body></html>"), QUrl(QStringLiteral("http://localhost/")));
+        QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 20000);
     }
 
     void cleanup()
     {
         m_sync.reset();
+        m_page.reset();
         m_profile.reset();
         m_jar.reset();
     }
