@@ -48,7 +48,8 @@ int engineProcesses()
         if (!status.open(QIODevice::ReadOnly))
             continue;
         const QByteArray text = status.readAll();
-        if (text.contains("\nPPid:\t" + self.toLatin1() + '\n') && text.startsWith("Name:\tQtWebEngine"))
+        const QByteArray parentLine = QByteArray("\nPPid:\t") + self.toLatin1() + QByteArray("\n");
+        if (text.contains(parentLine) && text.startsWith("Name:\tQtWebEngine"))
             ++count;
     }
     return count;

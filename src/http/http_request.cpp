@@ -155,22 +155,25 @@ QByteArray HttpRequest(HttpClient& client, const QString& givenUrl, const HttpOp
     QEventLoop loop;
     QTimer limit;
     limit.setSingleShot(true);
+    // A coarse timer may fire a little early; the limit is measured, not guessed.
+    limit.setTimerType(Qt::PreciseTimer);
     QObject::connect(reply.data(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
-    limit.start(limitMs);
     // Window events keep being handled; a handler may even start another request here.
-    if (!reply->isFinished())
+    while (reply && !reply->isFinished() && elapsed.elapsed() < limitMs) {
+        limit.start(int(limitMs - elapsed.elapsed()));
         loop.exec();
+    }
 
     // Reaching the limit is a time-out even when the answer has just come in.
     const bool timedOut = elapsed.elapsed() >= limitMs;
     if (!reply)
         return timedOut ? HttpTimeoutText() : QByteArray();
-    if (timedOut || !reply->isFinished()) {
+    if (timedOut) {
         QObject::disconnect(reply.data(), nullptr, &loop, nullptr);
         reply->abort();
         delete reply.data();
-        return timedOut ? HttpTimeoutText() : QByteArray();
+        return HttpTimeoutText();
     }
 
     const bool answered = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();

@@ -1,16 +1,21 @@
 #include "shell/application.h"
 
 #include "common/message_presenter.h"
+#include "engine/listing_refresher.h"
 #include "http/http_client.h"
 #include "plans/plan_editor_window.h"
 #include "plans/plan_store.h"
 #include "plans/settings_file.h"
 #include "portal/portal_access.h"
 #include "portal/portal_urls.h"
+#include "shell/interface_lock.h"
 #include "shell/main_window.h"
+#include "shell/scheduled_shutdown.h"
+#include "shell/unlock_password.h"
 
 #include <QApplication>
 #include <QPushButton>
+#include <QTimer>
 
 Application::Application(const AppEnvironment& environment, QObject* parent)
     : QObject(parent)
@@ -39,6 +44,18 @@ bool Application::start()
         return false;
     }
     connect(m_mainWindow.get(), &MainWindow::closeAccepted, this, &Application::finished);
+
+    MainWindow* window = m_mainWindow.get();
+    m_refresher = std::make_unique<ListingRefresher>(m_state, *m_http, *m_store, *window, *m_env.messages, m_env.hosts);
+    m_shutdown = new ScheduledShutdown(window->shutdownCheck(), window->shutdownDateEdit(), *window, *m_env.clock,
+                                       *m_env.messages, *m_env.power, window);
+    connect(window->shutdownTimer(), &QTimer::timeout, m_shutdown, &ScheduledShutdown::ShutdownTick);
+
+    m_state.UnlockPassword = ReadUnlockPassword(*m_settings);
+    m_lock = new InterfaceLock(*window, m_state, *m_settings, *m_env.messages, window);
+    connect(window->lockButton(), &QPushButton::clicked, m_lock, &InterfaceLock::Lock);
+    window->setLockWindowProvider([lock = m_lock]() -> QWidget* { return lock->lockWindow(); });
+
     connect(m_mainWindow->planSettingsButton(), &QPushButton::clicked, this, [this] { openPlanEditor({}); });
     connect(m_mainWindow->loginButton(), &QPushButton::clicked, this, [this] {
         m_portal->OpenLoginExtractWindow(PublicStartUrl(m_env.hosts), m_mainWindow.get());

@@ -9,13 +9,16 @@
 #include <memory>
 
 class Clock;
-class HttpClient;
 class GlobalHotkey;
+class HttpClient;
+class InterfaceLock;
+class ListingRefresher;
 class MainWindow;
 class MessagePresenter;
 class PlanStore;
 class PortalAccess;
 class PowerControl;
+class ScheduledShutdown;
 class SettingsFile;
 
 // The services a running program is made of. main() fills it with the real ones;
@@ -45,11 +48,17 @@ public:
 
     AppState& state() { return m_state; }
     PlanStore& store() { return *m_store; }
+    // data/pz.ini
     SettingsFile& settings() { return *m_settings; }
-    HttpClient& http() { return *m_http; }
+    // The embedded browser's side of the program: login window and its profile.
     PortalAccess& portal() { return *m_portal; }
     MainWindow* mainWindow() const { return m_mainWindow.get(); }
+    InterfaceLock* interfaceLock() const { return m_lock; }
     const AppEnvironment& environment() const { return m_env; }
+    // The shared network manager and cookie store (data/cookies.txt).
+    HttpClient& http() { return *m_http; }
+    // Made by start(), with the main window as its view.
+    ListingRefresher* refresher() const { return m_refresher.get(); }
     QString dataDir() const;
 
 signals:
@@ -67,4 +76,8 @@ private:
     std::unique_ptr<HttpClient> m_http;
     std::unique_ptr<PortalAccess> m_portal;
     std::unique_ptr<MainWindow> m_mainWindow;
+    std::unique_ptr<ListingRefresher> m_refresher;
+    // Both are children of the main window.
+    ScheduledShutdown* m_shutdown = nullptr;
+    InterfaceLock* m_lock = nullptr;
 };

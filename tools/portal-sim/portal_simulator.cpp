@@ -128,6 +128,7 @@ struct PortalSimulator::State
     QMap<QString, int> refreshes;
     std::function<QDate()> today = [] { return QDate::currentDate(); };
     QList<PortalRequest> requests;
+    QList<QPair<QString, QString>> extraHeaders;
     std::atomic<int> delayMs{0};
     std::mt19937_64 random{std::random_device{}()};
 
@@ -262,6 +263,8 @@ void PortalSimulator::State::handle(const httplib::Request& req, httplib::Respon
     };
 
     std::unique_lock lock(mutex);
+    for (const auto& [name, value] : std::as_const(extraHeaders))
+        res.set_header(name.toStdString(), value.toStdString());
     const PortalAccount* account = signedIn(cookies);
 
     if (path == u"/" || path == u"/default.aspx" || path == u"/index.aspx") {
@@ -386,6 +389,10 @@ bool PortalSimulator::start(quint16 port)
     }
     d->port = quint16(bound);
     d->thread = std::thread([server = d->server.get()] { server->listen_after_bind(); });
+    // stop() only reaches a server that has begun listening; wait for that here so a
+    // start followed at once by a stop cannot leave the thread running.
+    while (!d->server->is_running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return true;
 }
 
@@ -465,6 +472,12 @@ void PortalSimulator::setDailyRefreshLimit(const QString& listingId, int limit, 
 {
     std::lock_guard lock(d->mutex);
     d->dailyLimits.insert(listingId, {limit, message});
+}
+
+void PortalSimulator::addResponseHeader(const QString& name, const QString& value)
+{
+    std::lock_guard lock(d->mutex);
+    d->extraHeaders.append({name, value});
 }
 
 void PortalSimulator::setDateSource(std::function<QDate()> today)

@@ -74,6 +74,8 @@ public:
     // At most limit successful refreshes of the listing a day; beyond that, message.
     void setDailyRefreshLimit(const QString& listingId, int limit,
                               const QString& message = QStringLiteral("该房源今日刷新次数已用完！"));
+    // A header added to every answer (to try long header blocks, for instance).
+    void addResponseHeader(const QString& name, const QString& value);
     // The day that the daily limits count by (the system's date unless set).
     void setDateSource(std::function<QDate()> today);
 
