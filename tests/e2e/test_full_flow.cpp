@@ -30,22 +30,28 @@ namespace {
 
 constexpr int kPageTimeoutMs = 30000;
 
-// Polls until a modal window of type T is the active one, then runs step on it. The
-// step runs nested inside the opener's wait, as the user's next actions would.
+// Polls until a modal window of type T is the active one and ready, then runs step on
+// it. The step runs nested inside the opener's wait, as the user's next actions would;
+// it must not start inside a wait of the window itself, which could then not end.
 template<typename T>
-void whenModal(std::function<void(T*)> step)
+void whenModal(std::function<void(T*)> step, std::function<bool(T*)> ready = [](T*) { return true; })
 {
     auto* poll = new QTimer;
     poll->setInterval(20);
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, step] {
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, step, ready] {
         auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (!window)
+        if (!window || !ready(window))
             return;
         poll->stop();
         poll->deleteLater();
         step(window);
     });
     poll->start();
+}
+
+bool startPageChosen(LoginExtractWindow* window)
+{
+    return window->startPageChosen();
 }
 
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs = kPageTimeoutMs)
@@ -125,7 +131,8 @@ void TestFullFlow::signInPickSaveAndRun()
     whenModal<LoginExtractWindow>([&](LoginExtractWindow* window) {
         QWebEnginePage* page = window->browser()->page();
         const auto fail = [&](const char* what) {
-            signInError = QString::fromUtf8(what);
+            signInError = QString::fromUtf8(what) + QStringLiteral(" at ") + window->browser()->url().toString() + u' '
+                + runScript(page, QStringLiteral("document.title")).toString();
             click(window, "按钮取消提取");
         };
         if (!waitUntil([&] { return runScript(page, QStringLiteral("document.title")).toString() == u"Domora网 经纪人之家"; }))
@@ -148,7 +155,7 @@ void TestFullFlow::signInPickSaveAndRun()
             return fail("the back office did not show after signing in");
         signInError.clear();
         click(window, "按钮我已登录");
-    });
+    }, startPageChosen);
     QTest::mouseClick(main->loginButton(), Qt::LeftButton);
     QVERIFY2(signInError.isEmpty(), qPrintable(signInError));
     QCOMPARE(f.messages.messages.value(0), QStringLiteral("登录状态 检测正常！"));
@@ -180,7 +187,7 @@ void TestFullFlow::signInPickSaveAndRun()
             click(window, "按钮提取勾选");
             pickError.clear();
             click(window, "按钮保存提取到");
-        });
+        }, startPageChosen);
         click(editor, "按钮1");
         QTest::keyClicks(editor->findChild<QLineEdit*>(QStringLiteral("编辑框时1")), QStringLiteral("8"));
         QTest::keyClicks(editor->findChild<QLineEdit*>(QStringLiteral("编辑框分1")), QStringLiteral("1"));
