@@ -130,7 +130,10 @@ bool RefreshRunLoop::matchCached(CachedPlan& entry)
         entry.hasNode = entry.plan.times.contains(m_node);
         entry.nodeStamp = m_nodeStamp;
     }
-    return markIfDue(entry.plan.nick, entry.hasNode);
+    if (!entry.hasNode || entry.servedStamp == m_nodeStamp)
+        return false;
+    entry.servedStamp = m_nodeStamp;
+    return markIfDue(entry.plan.nick, true);
 }
 
 void RefreshRunLoop::refreshPlanCache()

@@ -48,6 +48,9 @@ private:
         // valid while nodeStamp equals m_nodeStamp.
         qint64 nodeStamp = -1;
         bool hasNode = false;
+        // Served at the current node: set once the served-node log has been consulted,
+        // so later passes in the same minute skip the lookup.
+        qint64 servedStamp = -1;
     };
 
     CachedPlan* cachedPlan(const QString& nick);
