@@ -136,24 +136,16 @@ RefreshPlan PlanStore::LoadPlan(const QString& nick)
     return plan;
 }
 
-QList<RefreshPlan> PlanStore::ListPlans(const std::function<void()>& rowVisitor)
+QList<RefreshPlan> PlanStore::ListPlans()
 {
     QList<RefreshPlan> plans;
     if (!isOpen())
         return plans;
-    {
-        QSqlQuery q(QSqlDatabase::database(m_connection, false));
-        q.setForwardOnly(true);
-        if (q.exec(QStringLiteral("select * from data"))) {
-            while (q.next())
-                plans.append(readPlan(q));
-        }
-    }
-    // Rows are handed out after the cursor is closed, so handlers that run during the
-    // caller's pumping never meet an open statement.
-    if (rowVisitor) {
-        for (qsizetype i = 0; i < plans.size(); ++i)
-            rowVisitor();
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.setForwardOnly(true);
+    if (q.exec(QStringLiteral("select * from data"))) {
+        while (q.next())
+            plans.append(readPlan(q));
     }
     return plans;
 }

@@ -6,8 +6,6 @@
 #include <QSqlDatabase>
 #include <QString>
 
-#include <functional>
-
 class Clock;
 
 // The plans (table data) and the per-day totals (table num) in data/data.mdb.
@@ -27,8 +25,8 @@ public:
     bool isOpen() const;
 
     RefreshPlan LoadPlan(const QString& nick);
-    // rowVisitor (optional) runs after each row is read, so the caller can pump events.
-    QList<RefreshPlan> ListPlans(const std::function<void()>& rowVisitor = {});
+    // Rows in the order the database returns them; the cursor is closed on return.
+    QList<RefreshPlan> ListPlans();
     void DeletePlan(const QString& nick);
     bool InsertPlan(const RefreshPlan& plan);
     // DeletePlan then InsertPlan in one transaction: a failing insert keeps the old rows.

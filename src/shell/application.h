@@ -1,0 +1,58 @@
+#pragma once
+
+#include "common/app_state.h"
+#include "common/portal_hosts.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class Clock;
+class GlobalHotkey;
+class MainWindow;
+class MessagePresenter;
+class PlanStore;
+class PowerControl;
+
+// The services a running program is made of. main() fills it with the real ones;
+// tests with fakes.
+struct AppEnvironment
+{
+    QString programDir; // data/ lives here
+    PortalHosts hosts;
+    Clock* clock = nullptr;
+    MessagePresenter* messages = nullptr;
+    GlobalHotkey* hotkey = nullptr;
+    PowerControl* power = nullptr;
+};
+
+// The whole program: process-wide state, plan store, main window and the wiring of
+// every feature to it.
+class Application final : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Application(const AppEnvironment& environment, QObject* parent = nullptr);
+    ~Application() override;
+
+    // Creates and shows the main window. False when data/data.mdb cannot be opened: the
+    // user has been told and the window is gone.
+    bool start();
+
+    AppState& state() { return m_state; }
+    PlanStore& store() { return *m_store; }
+    MainWindow* mainWindow() const { return m_mainWindow.get(); }
+    const AppEnvironment& environment() const { return m_env; }
+    QString dataDir() const;
+
+signals:
+    // The main window was closed after the user confirmed; the program should end.
+    void finished();
+
+private:
+    AppEnvironment m_env;
+    AppState m_state;
+    std::unique_ptr<PlanStore> m_store;
+    std::unique_ptr<MainWindow> m_mainWindow;
+};
