@@ -3,6 +3,7 @@
 #include "shell/application.h"
 #include "shell/dialog_message_presenter.h"
 #include "shell/platform/platform_hotkey.h"
+#include "shell/platform/system_power_control.h"
 
 #include <QApplication>
 #include <QFont>
@@ -42,6 +43,7 @@ int main(int argc, char** argv)
     SystemClock clock;
     DialogMessagePresenter messages;
     std::unique_ptr<GlobalHotkey> hotkey = CreatePlatformHotkey();
+    std::unique_ptr<PowerControl> power = CreateSystemPowerControl();
 
     AppEnvironment env;
     env.programDir = QCoreApplication::applicationDirPath();
@@ -50,6 +52,7 @@ int main(int argc, char** argv)
     env.clock = &clock;
     env.messages = &messages;
     env.hotkey = hotkey.get();
+    env.power = power.get();
 
     Application tavrel(env);
     QObject::connect(&tavrel, &Application::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);

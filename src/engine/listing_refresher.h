@@ -9,6 +9,10 @@ class HttpClient;
 class MessagePresenter;
 class PlanStore;
 
+// The refresh request of one listing on agentHost ("host" or "host:port"): the agent ID
+// and the listing ID are put in as they are, without encoding or trimming.
+QString RefreshUrl(const QString& agentHost, const QString& agentId, const QString& listingId);
+
 // Sends the portal's refresh request for one listing and does the bookkeeping of a success.
 class ListingRefresher
 {

@@ -24,4 +24,12 @@ struct HttpOptions
 
 // One HTTP exchange, waited for on the calling thread while its events keep being handled.
 // Returns the body bytes, the GBK time-out text at the limit, or empty bytes.
+//
+// The URL gets "http://" in front unless it starts with "http://" or "https://"; an
+// empty or all-space URL sends nothing. At the limit the exchange is aborted and its
+// late answer is never read. Another handler may start a second request during the
+// wait; each call returns its own answer.
 QByteArray HttpRequest(HttpClient& client, const QString& url, const HttpOptions& options = {});
+
+// What a request returns at its limit (GBK): it names the time-out parameter "超时返回".
+QByteArray HttpTimeoutText();

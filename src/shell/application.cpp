@@ -1,13 +1,22 @@
 #include "shell/application.h"
 
 #include "common/message_presenter.h"
+#include "plans/plan_editor_window.h"
 #include "plans/plan_store.h"
+#include "plans/settings_file.h"
+#include "shell/interface_lock.h"
 #include "shell/main_window.h"
+#include "shell/scheduled_shutdown.h"
+#include "shell/unlock_password.h"
+
+#include <QPushButton>
+#include <QTimer>
 
 Application::Application(const AppEnvironment& environment, QObject* parent)
     : QObject(parent)
     , m_env(environment)
     , m_store(std::make_unique<PlanStore>(*environment.clock))
+    , m_settings(std::make_unique<SettingsFile>(dataDir() + QStringLiteral("/pz.ini")))
 {
 }
 
@@ -28,6 +37,27 @@ bool Application::start()
         return false;
     }
     connect(m_mainWindow.get(), &MainWindow::closeAccepted, this, &Application::finished);
+
+    MainWindow* window = m_mainWindow.get();
+    m_shutdown = new ScheduledShutdown(window->shutdownCheck(), window->shutdownDateEdit(), *window, *m_env.clock,
+                                       *m_env.messages, *m_env.power, window);
+    connect(window->shutdownTimer(), &QTimer::timeout, m_shutdown, &ScheduledShutdown::ShutdownTick);
+
+    m_state.UnlockPassword = ReadUnlockPassword(*m_settings);
+    m_lock = new InterfaceLock(*window, m_state, *m_settings, *m_env.messages, window);
+    connect(window->lockButton(), &QPushButton::clicked, m_lock, &InterfaceLock::Lock);
+    window->setLockWindowProvider([lock = m_lock]() -> QWidget* { return lock->lockWindow(); });
+
+    connect(m_mainWindow->planSettingsButton(), &QPushButton::clicked, this, [this] { openPlanEditor({}); });
+    connect(m_mainWindow.get(), &MainWindow::editPlanRequested, this, &Application::openPlanEditor);
     m_mainWindow->show();
     return true;
+}
+
+void Application::openPlanEditor(const QString& nick)
+{
+    m_state.PlanNameToEdit = nick;
+    PlanEditorWindow editor(m_state, *m_store, *m_settings, *m_env.messages, m_env.hosts, {}, m_mainWindow.get());
+    editor.exec();
+    m_mainWindow->FillPlanList();
 }

@@ -10,10 +10,13 @@
 
 class Clock;
 class GlobalHotkey;
+class InterfaceLock;
 class MainWindow;
 class MessagePresenter;
 class PlanStore;
 class PowerControl;
+class ScheduledShutdown;
+class SettingsFile;
 
 // The services a running program is made of. main() fills it with the real ones;
 // tests with fakes.
@@ -42,7 +45,10 @@ public:
 
     AppState& state() { return m_state; }
     PlanStore& store() { return *m_store; }
+    // data/pz.ini
+    SettingsFile& settings() { return *m_settings; }
     MainWindow* mainWindow() const { return m_mainWindow.get(); }
+    InterfaceLock* interfaceLock() const { return m_lock; }
     const AppEnvironment& environment() const { return m_env; }
     QString dataDir() const;
 
@@ -51,8 +57,15 @@ signals:
     void finished();
 
 private:
+    // Modal over the main window; the plan list is filled again when it closes.
+    void openPlanEditor(const QString& nick);
+
     AppEnvironment m_env;
     AppState m_state;
     std::unique_ptr<PlanStore> m_store;
+    std::unique_ptr<SettingsFile> m_settings;
     std::unique_ptr<MainWindow> m_mainWindow;
+    // Both are children of the main window.
+    ScheduledShutdown* m_shutdown = nullptr;
+    InterfaceLock* m_lock = nullptr;
 };
