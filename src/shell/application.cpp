@@ -1,6 +1,9 @@
 #include "shell/application.h"
 
 #include "common/message_presenter.h"
+#include "engine/listing_refresher.h"
+#include "engine/run_loop.h"
+#include "http/http_client.h"
 #include "plans/plan_editor_window.h"
 #include "plans/plan_store.h"
 #include "plans/settings_file.h"
@@ -17,6 +20,7 @@ Application::Application(const AppEnvironment& environment, QObject* parent)
     , m_env(environment)
     , m_store(std::make_unique<PlanStore>(*environment.clock))
     , m_settings(std::make_unique<SettingsFile>(dataDir() + QStringLiteral("/pz.ini")))
+    , m_http(std::make_unique<HttpClient>(dataDir() + QStringLiteral("/cookies.txt")))
 {
 }
 
@@ -36,7 +40,24 @@ bool Application::start()
         m_mainWindow.reset();
         return false;
     }
-    connect(m_mainWindow.get(), &MainWindow::closeAccepted, this, &Application::finished);
+    m_refresher = std::make_unique<ListingRefresher>(m_state, *m_http, *m_store, *m_mainWindow, *m_env.messages,
+                                                     m_env.hosts);
+    m_runLoop = std::make_unique<RefreshRunLoop>(m_state, *m_env.clock, *m_store, *m_mainWindow, *m_refresher);
+    // Closing during a run: the loop lets go of the window, sends nothing more and returns
+    // once the request under way has come back; only then does the program end. Ending
+    // the event loop earlier would cut that request off mid-wait, and the window must
+    // outlive the handler that is still running on it.
+    connect(m_mainWindow.get(), &MainWindow::closeAccepted, this, [this] {
+        m_runLoop->abandon();
+        if (!m_runLoop->isRunning())
+            emit finished();
+    });
+    connect(m_mainWindow->startButton(), &QPushButton::clicked, this, [this] {
+        m_runLoop->RunRefreshLoop();
+        if (m_runLoop->isAbandoned())
+            emit finished();
+    });
+    connect(m_mainWindow->stopButton(), &QPushButton::clicked, this, [this] { m_runLoop->Stop(); });
 
     MainWindow* window = m_mainWindow.get();
     m_shutdown = new ScheduledShutdown(window->shutdownCheck(), window->shutdownDateEdit(), *window, *m_env.clock,

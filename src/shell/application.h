@@ -11,10 +11,13 @@
 class Clock;
 class GlobalHotkey;
 class InterfaceLock;
+class HttpClient;
+class ListingRefresher;
 class MainWindow;
 class MessagePresenter;
 class PlanStore;
 class PowerControl;
+class RefreshRunLoop;
 class ScheduledShutdown;
 class SettingsFile;
 
@@ -49,6 +52,10 @@ public:
     SettingsFile& settings() { return *m_settings; }
     MainWindow* mainWindow() const { return m_mainWindow.get(); }
     InterfaceLock* interfaceLock() const { return m_lock; }
+    // The cookie store shared by the program's requests and the embedded browser.
+    HttpClient& http() { return *m_http; }
+    // "开始操作" / "停止"; exists once start() has succeeded.
+    RefreshRunLoop* runLoop() const { return m_runLoop.get(); }
     const AppEnvironment& environment() const { return m_env; }
     QString dataDir() const;
 
@@ -64,7 +71,11 @@ private:
     AppState m_state;
     std::unique_ptr<PlanStore> m_store;
     std::unique_ptr<SettingsFile> m_settings;
+    std::unique_ptr<HttpClient> m_http;
     std::unique_ptr<MainWindow> m_mainWindow;
+    // Declared after the window they use, so they go first.
+    std::unique_ptr<ListingRefresher> m_refresher;
+    std::unique_ptr<RefreshRunLoop> m_runLoop;
     // Both are children of the main window.
     ScheduledShutdown* m_shutdown = nullptr;
     InterfaceLock* m_lock = nullptr;

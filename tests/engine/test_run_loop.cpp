@@ -10,6 +10,12 @@
 #include "support/fake_message_presenter.h"
 #include "support/temp_data_dir.h"
 
+#include "portal_simulator.h"
+
+#include <QNetworkCookie>
+#include <QNetworkCookieJar>
+#include <QUrl>
+
 #include <QTest>
 
 #include <functional>
@@ -71,53 +77,18 @@ private:
     }
 };
 
-// Stands in for the portal while the refresh request is built elsewhere.
-class ScriptedRefresher final : public ListingRefresher
+// The real refresher, with a hook that runs as each request is about to go out.
+class ObservedRefresher final : public ListingRefresher
 {
 public:
-    ScriptedRefresher(AppState& state, HttpClient& http, PlanStore& store, FakeView& view,
-                      FakeMessagePresenter& messages, const PortalHosts& hosts)
-        : ListingRefresher(state, http, store, view, messages, hosts)
-        , m_state(state)
-        , m_store(store)
-        , m_view(view)
-        , m_messages(messages)
-    {
-    }
+    using ListingRefresher::ListingRefresher;
     QString RefreshListing(const QString& listingId) override
     {
-        requests.append(listingId);
         if (onRequest)
             onRequest(listingId);
-        if (!signedIn) {
-            m_messages.showMessage(QStringLiteral("您未登录账号"));
-            m_state.RunFlag = 0;
-            return QStringLiteral("未登录账号");
-        }
-        if (failuresLeft > 0) {
-            --failuresLeft;
-            return failureText;
-        }
-        return QStringLiteral("刷新成功");
+        return ListingRefresher::RefreshListing(listingId);
     }
-    void RecordRefreshSuccess(const QString& nick) override
-    {
-        m_store.IncrementDailyTotal();
-        m_view.setStatusPanel(2, QStringLiteral("今日发布:") + QString::number(m_store.ReadDailyTotal()));
-        m_view.ShowPlanToday(nick, m_store.IncrementPlanToday(nick));
-    }
-
-    QStringList requests;
-    bool signedIn = true;
-    int failuresLeft = 0;
-    QString failureText;
     std::function<void(const QString&)> onRequest;
-
-private:
-    AppState& m_state;
-    PlanStore& m_store;
-    FakeView& m_view;
-    FakeMessagePresenter& m_messages;
 };
 
 RefreshPlan makePlan(const QString& nick, const QString& ids, const QString& times, const QString& sort,
@@ -138,13 +109,26 @@ QDateTime at(int h, int m, int s = 0, QDate day = QDate(2026, 3, 5))
     return QDateTime(day, QTime(h, m, s));
 }
 
-// The whole engine around one store, one view and one portal.
+// The whole engine around one store, one view and the simulated portal, signed in.
 struct Rig
 {
     Rig()
     {
         store.OpenPlanStore(dir.databasePath());
-        refresher = std::make_unique<ScriptedRefresher>(state, http, store, view, messages, hosts);
+        PortalAccount account = PortalSimulator::demoAccount();
+        account.saleIds = QStringList{u"101"_s, u"102"_s, u"201"_s, u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s,
+                                      u"a1"_s, u"b1"_s, u"c1"_s, u"p1"_s, u"q1"_s, u"r1"_s, u"99"_s};
+        for (int i = 1; i <= 10; ++i)
+            account.saleIds.append(QString::number(i));
+        sim.setAccounts({account});
+        QVERIFY(sim.start());
+        hosts.AgentHost = sim.hostPort();
+        hosts.LegacyAgentHost = sim.hostPort();
+        hosts.PublicAgentHost = sim.hostPort();
+        state.AgentId = account.agentId;
+        const QString cookie = sim.signInCookie(account.user);
+        http.cookieJar().setCookiesFromUrl(QNetworkCookie::parseCookies(cookie.toUtf8()), QUrl(sim.baseUrl() + u"/"_s));
+        refresher = std::make_unique<ObservedRefresher>(state, http, store, view, messages, hosts);
         loop = std::make_unique<RefreshRunLoop>(state, clock, store, view, *refresher);
     }
 
@@ -167,6 +151,18 @@ struct Rig
         clock.setOnWait({});
     }
 
+    // Listing IDs of the refresh requests the portal received, in order.
+    QStringList requests() const
+    {
+        QStringList ids;
+        const QList<PortalRequest> all = sim.requests();
+        for (const PortalRequest& r : all) {
+            if (r.path.compare(u"/Magent/House/HouseListAction.aspx"_s, Qt::CaseInsensitive) == 0)
+                ids.append(r.queryItem(u"houseid"_s));
+        }
+        return ids;
+    }
+
     QString progress(const QString& nick) { return store.LoadPlan(nick).progress; }
 
     TempDataDir dir;
@@ -175,9 +171,10 @@ struct Rig
     PlanStore store{clock};
     FakeView view;
     FakeMessagePresenter messages;
+    PortalSimulator sim;
     PortalHosts hosts;
     HttpClient http;
-    std::unique_ptr<ScriptedRefresher> refresher;
+    std::unique_ptr<ObservedRefresher> refresher;
     std::unique_ptr<RefreshRunLoop> loop;
 };
 
@@ -359,7 +356,7 @@ void TestRunLoop::fixedPointPlanServedOncePerNode()
 
     QCOMPARE(runningPanel, QStringLiteral("任务执行中 8时0分0秒"));
     QVERIFY(disabledWhileRunning);
-    QCOMPARE(rig.refresher->requests, (QStringList{u"101"_s, u"102"_s, u"101"_s, u"102"_s}));
+    QCOMPARE(rig.requests(), (QStringList{u"101"_s, u"102"_s, u"101"_s, u"102"_s}));
     QCOMPARE(progressAfterFirstNode, QStringLiteral("102"));
     QCOMPARE(rig.progress(QStringLiteral("P")), QStringLiteral("102"));
     QCOMPARE(rig.view.log, line(u"08:00:00"_s, u"P 符合时间节点"_s) + line(u"08:00:00"_s, u"P 正在刷新"_s)
@@ -403,7 +400,7 @@ void TestRunLoop::rotationLongerThanList()
     rig.addPlan(makePlan(QStringLiteral("R"), QStringLiteral("a,b,c,d,e"), QStringLiteral("08:00"), QStringLiteral("2"),
                          QStringLiteral("7")));
     rig.runUntil(at(8, 1));
-    QCOMPARE(rig.refresher->requests, (QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"a"_s, u"a"_s}));
+    QCOMPARE(rig.requests(), (QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"a"_s, u"a"_s}));
     QCOMPARE(rig.progress(QStringLiteral("R")), QStringLiteral("a"));
     // Each repeated listing is a refresh of its own.
     QCOMPARE(rig.store.ReadDailyTotal(), 7);
@@ -434,11 +431,10 @@ void TestRunLoop::refreshOutcomes()
 
     Rig rig;
     rig.addPlan(makePlan(QStringLiteral("P"), QStringLiteral("101"), QStringLiteral("08:00"), QStringLiteral("1")));
-    rig.refresher->failuresLeft = failures;
-    rig.refresher->failureText = failureText;
+    rig.sim.failFirstRefreshes(u"101"_s, failures, failureText);
     rig.runUntil(at(8, 1));
 
-    QCOMPARE(rig.refresher->requests.size(), requests);
+    QCOMPARE(rig.requests().size(), requests);
     QCOMPARE(rig.view.log, line(u"08:00:00"_s, u"P 符合时间节点"_s) + line(u"08:00:00"_s, u"P 正在刷新"_s) + logLine);
     QCOMPARE(rig.store.ReadDailyTotal(), counted);
     QCOMPARE(rig.view.today.value(QStringLiteral("P")), counted);
@@ -451,10 +447,10 @@ void TestRunLoop::notSignedInStopsAfterBatch()
     Rig rig;
     rig.addPlan(makePlan(QStringLiteral("P"), QStringLiteral("101,102"), QStringLiteral("08:00"), QStringLiteral("1")));
     rig.addPlan(makePlan(QStringLiteral("Q"), QStringLiteral("201"), QStringLiteral("08:00"), QStringLiteral("1")));
-    rig.refresher->signedIn = false;
+    rig.sim.signOutAll();
     rig.runUntil(at(8, 5));
 
-    QCOMPARE(rig.refresher->requests, (QStringList{u"101"_s, u"101"_s, u"102"_s, u"102"_s}));
+    QCOMPARE(rig.requests(), (QStringList{u"101"_s, u"101"_s, u"102"_s, u"102"_s}));
     QCOMPARE(rig.messages.messages, QStringList(4, QStringLiteral("您未登录账号")));
     QCOMPARE(rig.progress(QStringLiteral("P")), QStringLiteral("102"));
     QVERIFY(rig.view.log.endsWith(line(u"08:00:02"_s, u"P 102  未登录账号"_s)));
@@ -477,7 +473,7 @@ void TestRunLoop::stopDuringBatchFinishesIt()
     };
     rig.runUntil(at(8, 5));
 
-    QCOMPARE(rig.refresher->requests, (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s, u"6"_s, u"7"_s, u"8"_s, u"9"_s, u"10"_s}));
+    QCOMPARE(rig.requests(), (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s, u"6"_s, u"7"_s, u"8"_s, u"9"_s, u"10"_s}));
     QCOMPARE(rig.progress(QStringLiteral("P")), QStringLiteral("10"));
     QCOMPARE(rig.store.ReadDailyTotal(), 10);
     QCOMPARE(rig.view.panels[1], QStringLiteral("任务已经停止"));
@@ -502,7 +498,7 @@ void TestRunLoop::rowsChangedDuringRun()
             rig.view.rows.clear();
     });
 
-    QCOMPARE(rig.refresher->requests, (QStringList{u"a1"_s, u"c1"_s}));
+    QCOMPARE(rig.requests(), (QStringList{u"a1"_s, u"c1"_s}));
     QVERIFY(!rig.view.log.contains(QStringLiteral("B ")));
     QCOMPARE(rig.view.panels[1], QStringLiteral("任务已经停止"));
 }
@@ -532,7 +528,7 @@ void TestRunLoop::storeChangesSeenDuringRun()
         }
     });
 
-    QCOMPARE(rig.refresher->requests, (QStringList{u"q1"_s, u"p1"_s}));
+    QCOMPARE(rig.requests(), (QStringList{u"q1"_s, u"p1"_s}));
     QVERIFY(!rig.view.log.contains(QStringLiteral("R ")));
 }
 
@@ -547,7 +543,7 @@ void TestRunLoop::planDeletedWhileAnotherIsServed()
             rig.store.DeletePlan(u"B"_s);
     };
     rig.runUntil(at(8, 1));
-    QCOMPARE(rig.refresher->requests, (QStringList{u"a1"_s}));
+    QCOMPARE(rig.requests(), (QStringList{u"a1"_s}));
 }
 
 void TestRunLoop::dayChangeRestartsCounts()
@@ -563,7 +559,7 @@ void TestRunLoop::dayChangeRestartsCounts()
             todayOnDay1 = rig.view.today.value(QStringLiteral("P"));
     });
 
-    QCOMPARE(rig.refresher->requests, (QStringList{u"101"_s, u"101"_s}));
+    QCOMPARE(rig.requests(), (QStringList{u"101"_s, u"101"_s}));
     QCOMPARE(todayOnDay1, 1);
     QCOMPARE(rig.view.today.value(QStringLiteral("P")), 1);
     QCOMPARE(rig.view.panels[2], QStringLiteral("今日发布:1"));
@@ -585,7 +581,7 @@ void TestRunLoop::closingWindowDuringRequest()
     rig.runUntil(at(8, 5));
 
     // The request under way comes back and is counted; nothing is sent after it.
-    QCOMPARE(rig.refresher->requests, (QStringList{u"1"_s, u"2"_s}));
+    QCOMPARE(rig.requests(), (QStringList{u"1"_s, u"2"_s}));
     QCOMPARE(rig.view.touchesAfterClose, 0);
     QCOMPARE(rig.store.ReadDailyTotal(), 2);
     QCOMPARE(rig.store.LoadPlan(QStringLiteral("P")).today, QStringLiteral("2"));
@@ -618,7 +614,7 @@ void TestRunLoop::emptyBatchLogged()
     rig.addPlan(makePlan(QStringLiteral("P"), ids, QStringLiteral("08:00"), sort, num));
     rig.store.SavePlanProgress(QStringLiteral("P"), QString());
     rig.runUntil(at(8, 1));
-    QVERIFY(rig.refresher->requests.isEmpty());
+    QVERIFY(rig.requests().isEmpty());
     QCOMPARE(rig.view.log, line(u"08:00:00"_s, u"P 符合时间节点"_s) + line(u"08:00:00"_s, u"P 未取到需要刷新的id"_s));
     QVERIFY(rig.store.LoadPlan(QStringLiteral("P")).progress.isEmpty());
 }

@@ -6,6 +6,7 @@
 
 #include "portal_simulator.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QNetworkCookie>
 #include <QPointer>
@@ -109,7 +110,8 @@ void TestRunControl::closingDuringRequestEndsProgram()
 {
     RunningApp run(QStringLiteral("101,102,103"));
     QVERIFY(run.started);
-    // As main() does: the confirmed close ends the event loop.
+    // As main() does: only the confirmed close ends the event loop.
+    QApplication::setQuitOnLastWindowClosed(false);
     connect(run.fixture.app.get(), &Application::finished, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
     run.portal.sim.setResponseDelay(300);
     run.fixture.messages.yesAnswer = true;
