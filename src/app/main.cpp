@@ -30,9 +30,11 @@ void useChineseFont(QApplication& app)
 
 } // namespace
 
-int main(int argc, char** argv)
+int main(int, char** argv)
 {
-    QApplication app(argc, argv);
+    // The command line changes nothing: Qt does not get to read its options either.
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
     QApplication::setApplicationName(QStringLiteral(TAVREL_PROGRAM_NAME));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     useChineseFont(app);
@@ -55,7 +57,7 @@ int main(int argc, char** argv)
     env.power = power.get();
 
     Application tavrel(env);
-    QObject::connect(&tavrel, &Application::finished, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    QObject::connect(&tavrel, &Application::finished, &app, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
     if (!tavrel.start())
         return 1;
     return app.exec();

@@ -34,7 +34,10 @@ ListingRefresher::ListingRefresher(AppState& state, HttpClient& http, PlanStore&
 
 QString ListingRefresher::RefreshListing(const QString& listingId)
 {
-    const QString answer = FromGbk(HttpRequest(m_http, RefreshUrl(m_hosts.AgentHost, m_state.AgentId, listingId)));
+    HttpOptions options;
+    options.timeoutSeconds = m_timeoutSeconds;
+    const QString answer =
+        FromGbk(HttpRequest(m_http, RefreshUrl(m_hosts.AgentHost, m_state.AgentId, listingId), options));
     // Checked first: a page asking for a sign-in counts as not signed in whatever else it holds.
     if (answer.contains(QStringLiteral("请先登录"))) {
         m_messages.showMessage(QStringLiteral("您未登录账号"));

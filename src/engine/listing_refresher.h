@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 struct AppState;
 struct PortalHosts;
 class EngineView;
@@ -25,6 +27,9 @@ public:
     virtual QString RefreshListing(const QString& listingId);
     virtual void RecordRefreshSuccess(const QString& nick);
 
+    // The program waits the request's default 60 seconds; tests of a slow portal shorten it.
+    void setRequestTimeout(int seconds) { m_timeoutSeconds = seconds; }
+
 private:
     AppState& m_state;
     HttpClient& m_http;
@@ -32,4 +37,5 @@ private:
     EngineView& m_view;
     MessagePresenter& m_messages;
     const PortalHosts& m_hosts;
+    std::optional<int> m_timeoutSeconds;
 };

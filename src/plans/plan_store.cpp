@@ -29,20 +29,27 @@ QString field(const QSqlQuery& query, const char* name)
     return v.isNull() ? QString() : v.toString();
 }
 
+QString field(const QSqlQuery& query, int index)
+{
+    const QVariant v = query.value(index);
+    return v.isNull() ? QString() : v.toString();
+}
+
+// Columns by position: "select *" on table data gives them in the schema's order.
 RefreshPlan readPlan(const QSqlQuery& q)
 {
     RefreshPlan p;
-    p.nick = field(q, "nick");
-    p.id = field(q, "id");
-    p.times = field(q, "times");
-    p.sort = field(q, "sort");
-    p.num = field(q, "num");
-    p.interval = field(q, "interval");
-    p.progress = field(q, "progress");
-    p.sort1 = field(q, "sort1");
-    p.numall = field(q, "numall");
-    p.today = field(q, "today");
-    p.date1 = field(q, "date1");
+    p.nick = field(q, 0);
+    p.id = field(q, 1);
+    p.times = field(q, 2);
+    p.sort = field(q, 3);
+    p.num = field(q, 4);
+    p.interval = field(q, 5);
+    p.progress = field(q, 6);
+    p.sort1 = field(q, 7);
+    p.numall = field(q, 8);
+    p.today = field(q, 9);
+    p.date1 = field(q, 10);
     return p;
 }
 
@@ -56,8 +63,10 @@ PlanStore::PlanStore(const Clock& clock)
 
 PlanStore::~PlanStore()
 {
-    if (QSqlDatabase::contains(m_connection)) {
-        QSqlDatabase::database(m_connection, false).close();
+    m_loadQuery.reset();
+    if (m_db.isValid()) {
+        m_db.close();
+        m_db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_connection);
     }
 }
@@ -94,20 +103,25 @@ bool PlanStore::OpenPlanStore(const QString& filePath)
         db.close();
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_connection);
+        return false;
     }
-    return ok;
+    m_db = db;
+    m_loadQuery = std::make_unique<QSqlQuery>(m_db);
+    m_loadQuery->setForwardOnly(true);
+    m_loadQuery->prepare(QStringLiteral("select * from data where nick=?"));
+    return true;
 }
 
 bool PlanStore::isOpen() const
 {
-    return QSqlDatabase::contains(m_connection) && QSqlDatabase::database(m_connection, false).isOpen();
+    return m_db.isOpen();
 }
 
 bool PlanStore::exec(const QString& sql, const QList<QString>& values)
 {
     if (hasQuote(values) || !isOpen())
         return false;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    QSqlQuery q(m_db);
     if (!q.prepare(sql))
         return false;
     for (const QString& v : values)
@@ -122,14 +136,11 @@ RefreshPlan PlanStore::LoadPlan(const QString& nick)
 {
     if (nick.contains(u'\'') || !isOpen())
         return {};
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    q.setForwardOnly(true);
+    QSqlQuery& q = *m_loadQuery;
     RefreshPlan plan;
-    if (q.prepare(QStringLiteral("select * from data where nick=?"))) {
-        q.addBindValue(nick);
-        if (q.exec() && q.next())
-            plan = readPlan(q);
-    }
+    q.bindValue(0, nick);
+    if (q.exec() && q.next())
+        plan = readPlan(q);
     q.finish();
     if (plan.nick.isEmpty())
         return {};
@@ -141,7 +152,7 @@ QList<RefreshPlan> PlanStore::ListPlans()
     QList<RefreshPlan> plans;
     if (!isOpen())
         return plans;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    QSqlQuery q(m_db);
     q.setForwardOnly(true);
     if (q.exec(QStringLiteral("select * from data"))) {
         while (q.next())
@@ -166,14 +177,13 @@ bool PlanStore::ReplacePlan(const RefreshPlan& plan)
     const QList<QString> values = {plan.nick, plan.id, plan.times, plan.sort, plan.num, plan.interval, plan.sort1, plan.numall};
     if (hasQuote(values) || !isOpen())
         return false;
-    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-    if (!db.transaction())
+    if (!m_db.transaction())
         return false;
     const bool ok = exec(QStringLiteral("delete from data where nick=?"), {plan.nick})
         && exec(QStringLiteral("insert into data (nick,id,times,sort,num,interval,sort1,numall) values (?,?,?,?,?,?,?,?)"), values);
-    if (ok && db.commit())
+    if (ok && m_db.commit())
         return true;
-    db.rollback();
+    m_db.rollback();
     return false;
 }
 
@@ -187,7 +197,7 @@ int PlanStore::IncrementPlanToday(const QString& nick)
     QString today;
     QString date1;
     if (!nick.contains(u'\'') && isOpen()) {
-        QSqlQuery q(QSqlDatabase::database(m_connection, false));
+        QSqlQuery q(m_db);
         q.setForwardOnly(true);
         if (q.prepare(QStringLiteral("select * from data where nick=?"))) {
             q.addBindValue(nick);
@@ -209,7 +219,7 @@ void PlanStore::IncrementDailyTotal()
     QString date1;
     int num = 0;
     if (isOpen()) {
-        QSqlQuery q(QSqlDatabase::database(m_connection, false));
+        QSqlQuery q(m_db);
         q.setForwardOnly(true);
         if (q.prepare(QStringLiteral("select * from num where date1=?"))) {
             q.addBindValue(day);
@@ -229,7 +239,7 @@ int PlanStore::ReadDailyTotal()
 {
     if (!isOpen())
         return 0;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    QSqlQuery q(m_db);
     q.setForwardOnly(true);
     int total = 0;
     if (q.prepare(QStringLiteral("select * from num where date1=?"))) {
@@ -244,7 +254,7 @@ qint64 PlanStore::changeCounter()
 {
     if (!isOpen())
         return 0;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    QSqlQuery q(m_db);
     q.setForwardOnly(true);
     qint64 version = 0;
     if (q.exec(QStringLiteral("pragma data_version")) && q.next())

@@ -4,7 +4,10 @@
 
 #include <QList>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
+
+#include <memory>
 
 class Clock;
 
@@ -44,6 +47,9 @@ public:
 private:
     bool exec(const QString& sql, const QList<QString>& values);
     QString m_connection;
+    QSqlDatabase m_db;
+    // LoadPlan runs for every plan on every pass of the run loop: prepared once.
+    std::unique_ptr<QSqlQuery> m_loadQuery;
     const Clock& m_clock;
     qint64 m_ownWrites = 0;
 };

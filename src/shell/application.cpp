@@ -40,26 +40,25 @@ bool Application::start()
         m_mainWindow.reset();
         return false;
     }
-    m_refresher = std::make_unique<ListingRefresher>(m_state, *m_http, *m_store, *m_mainWindow, *m_env.messages,
-                                                     m_env.hosts);
-    m_runLoop = std::make_unique<RefreshRunLoop>(m_state, *m_env.clock, *m_store, *m_mainWindow, *m_refresher);
+    MainWindow* window = m_mainWindow.get();
+    m_refresher = std::make_unique<ListingRefresher>(m_state, *m_http, *m_store, *window, *m_env.messages, m_env.hosts);
+    m_runLoop = std::make_unique<RefreshRunLoop>(m_state, *m_env.clock, *m_store, *window, *m_refresher);
     // Closing during a run: the loop lets go of the window, sends nothing more and returns
     // once the request under way has come back; only then does the program end. Ending
     // the event loop earlier would cut that request off mid-wait, and the window must
     // outlive the handler that is still running on it.
-    connect(m_mainWindow.get(), &MainWindow::closeAccepted, this, [this] {
+    connect(window, &MainWindow::closeAccepted, this, [this] {
         m_runLoop->abandon();
         if (!m_runLoop->isRunning())
             emit finished();
     });
-    connect(m_mainWindow->startButton(), &QPushButton::clicked, this, [this] {
+    connect(window->startButton(), &QPushButton::clicked, this, [this] {
         m_runLoop->RunRefreshLoop();
         if (m_runLoop->isAbandoned())
             emit finished();
     });
-    connect(m_mainWindow->stopButton(), &QPushButton::clicked, this, [this] { m_runLoop->Stop(); });
+    connect(window->stopButton(), &QPushButton::clicked, this, [this] { m_runLoop->Stop(); });
 
-    MainWindow* window = m_mainWindow.get();
     m_shutdown = new ScheduledShutdown(window->shutdownCheck(), window->shutdownDateEdit(), *window, *m_env.clock,
                                        *m_env.messages, *m_env.power, window);
     connect(window->shutdownTimer(), &QTimer::timeout, m_shutdown, &ScheduledShutdown::ShutdownTick);

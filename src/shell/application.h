@@ -10,8 +10,8 @@
 
 class Clock;
 class GlobalHotkey;
-class InterfaceLock;
 class HttpClient;
+class InterfaceLock;
 class ListingRefresher;
 class MainWindow;
 class MessagePresenter;
@@ -52,11 +52,13 @@ public:
     SettingsFile& settings() { return *m_settings; }
     MainWindow* mainWindow() const { return m_mainWindow.get(); }
     InterfaceLock* interfaceLock() const { return m_lock; }
-    // The cookie store shared by the program's requests and the embedded browser.
-    HttpClient& http() { return *m_http; }
-    // "开始操作" / "停止"; exists once start() has succeeded.
+    // "开始操作" / "停止"; made by start().
     RefreshRunLoop* runLoop() const { return m_runLoop.get(); }
     const AppEnvironment& environment() const { return m_env; }
+    // The shared network manager and cookie store (data/cookies.txt).
+    HttpClient& http() { return *m_http; }
+    // Made by start(), with the main window as its view.
+    ListingRefresher* refresher() const { return m_refresher.get(); }
     QString dataDir() const;
 
 signals:
@@ -73,8 +75,8 @@ private:
     std::unique_ptr<SettingsFile> m_settings;
     std::unique_ptr<HttpClient> m_http;
     std::unique_ptr<MainWindow> m_mainWindow;
-    // Declared after the window they use, so they go first.
     std::unique_ptr<ListingRefresher> m_refresher;
+    // Declared after the window it uses, so it goes first.
     std::unique_ptr<RefreshRunLoop> m_runLoop;
     // Both are children of the main window.
     ScheduledShutdown* m_shutdown = nullptr;
