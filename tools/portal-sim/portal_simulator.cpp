@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <random>
 #include <thread>
@@ -258,8 +259,14 @@ void PortalSimulator::State::handle(const httplib::Request& req, httplib::Respon
     auto param = [&req](const char* key) { return QString::fromStdString(req.get_param_value(key)); };
     auto send = [&res](const QString& page, int status = 200) {
         res.status = status;
-        const QByteArray bytes = ToGbk(page);
-        res.set_content(bytes.constData(), size_t(bytes.size()), "text/html; charset=gbk");
+        // Through a provider of known length the page goes out uncompressed, as the
+        // portal sends its dynamic pages (set_content would compress for any client
+        // that accepts it).
+        auto bytes = std::make_shared<QByteArray>(ToGbk(page));
+        res.set_content_provider(size_t(bytes->size()), "text/html; charset=gbk",
+                                 [bytes](size_t offset, size_t length, httplib::DataSink& sink) {
+                                     return sink.write(bytes->constData() + offset, length);
+                                 });
     };
 
     std::unique_lock lock(mutex);
@@ -375,6 +382,15 @@ bool PortalSimulator::start(quint16 port)
     d->server = std::make_unique<httplib::Server>();
     // Keep-alive for as long as a client wants it, as the real portal's front end does.
     d->server->set_keep_alive_max_count(1000000);
+    // Headers and body go out in separate writes; without this each answer waits for
+    // the client's delayed acknowledgement (some 40 ms on loopback).
+    d->server->set_tcp_nodelay(true);
+    // The library's default shares the port (SO_REUSEPORT), so a second simulator on the
+    // same port would silently take half of the connections. Reuse only the address.
+    d->server->set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+    });
     auto handler = [this](const httplib::Request& req, httplib::Response& res) { d->handle(req, res); };
     d->server->Get(".*", handler);
     d->server->Post(".*", handler);
