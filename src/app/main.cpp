@@ -32,6 +32,8 @@ void useChineseFont(QApplication& app)
 
 int main(int, char** argv)
 {
+    // The embedded browser wants shared GL contexts, set before the application exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // The command line changes nothing: Qt does not get to read its options either.
     int qtArgc = 1;
     QApplication app(qtArgc, argv);

@@ -7,11 +7,14 @@
 #include "plans/plan_editor_window.h"
 #include "plans/plan_store.h"
 #include "plans/settings_file.h"
+#include "portal/portal_access.h"
+#include "portal/portal_urls.h"
 #include "shell/interface_lock.h"
 #include "shell/main_window.h"
 #include "shell/scheduled_shutdown.h"
 #include "shell/unlock_password.h"
 
+#include <QApplication>
 #include <QPushButton>
 #include <QTimer>
 
@@ -21,6 +24,7 @@ Application::Application(const AppEnvironment& environment, QObject* parent)
     , m_store(std::make_unique<PlanStore>(*environment.clock))
     , m_settings(std::make_unique<SettingsFile>(dataDir() + QStringLiteral("/pz.ini")))
     , m_http(std::make_unique<HttpClient>(dataDir() + QStringLiteral("/cookies.txt")))
+    , m_portal(std::make_unique<PortalAccess>(m_state, *m_http, *m_env.messages, *m_settings, m_env.hosts, dataDir()))
 {
 }
 
@@ -69,6 +73,9 @@ bool Application::start()
     window->setLockWindowProvider([lock = m_lock]() -> QWidget* { return lock->lockWindow(); });
 
     connect(m_mainWindow->planSettingsButton(), &QPushButton::clicked, this, [this] { openPlanEditor({}); });
+    connect(m_mainWindow->loginButton(), &QPushButton::clicked, this, [this] {
+        m_portal->OpenLoginExtractWindow(PublicStartUrl(m_env.hosts), m_mainWindow.get());
+    });
     connect(m_mainWindow.get(), &MainWindow::editPlanRequested, this, &Application::openPlanEditor);
     m_mainWindow->show();
     return true;
@@ -77,7 +84,10 @@ bool Application::start()
 void Application::openPlanEditor(const QString& nick)
 {
     m_state.PlanNameToEdit = nick;
-    PlanEditorWindow editor(m_state, *m_store, *m_settings, *m_env.messages, m_env.hosts, {}, m_mainWindow.get());
+    PlanEditorWindow editor(
+        m_state, *m_store, *m_settings, *m_env.messages, m_env.hosts,
+        [this](const QString& startUrl) { m_portal->OpenLoginExtractWindow(startUrl, QApplication::activeWindow()); },
+        m_mainWindow.get());
     editor.exec();
     m_mainWindow->FillPlanList();
 }

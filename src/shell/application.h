@@ -16,6 +16,7 @@ class ListingRefresher;
 class MainWindow;
 class MessagePresenter;
 class PlanStore;
+class PortalAccess;
 class PowerControl;
 class RefreshRunLoop;
 class ScheduledShutdown;
@@ -50,6 +51,8 @@ public:
     PlanStore& store() { return *m_store; }
     // data/pz.ini
     SettingsFile& settings() { return *m_settings; }
+    // The embedded browser's side of the program: login window and its profile.
+    PortalAccess& portal() { return *m_portal; }
     MainWindow* mainWindow() const { return m_mainWindow.get(); }
     InterfaceLock* interfaceLock() const { return m_lock; }
     // "开始操作" / "停止"; made by start().
@@ -74,6 +77,7 @@ private:
     std::unique_ptr<PlanStore> m_store;
     std::unique_ptr<SettingsFile> m_settings;
     std::unique_ptr<HttpClient> m_http;
+    std::unique_ptr<PortalAccess> m_portal;
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<ListingRefresher> m_refresher;
     // Declared after the window it uses, so it goes first.
