@@ -140,12 +140,19 @@ Location locate(const std::vector<Line>& lines, const QString& section, const QS
     return found;
 }
 
-QByteArray readAllBytes(const QString& path)
+// Empty for a missing file; nothing for a file that is there but cannot be read, which a
+// write must then leave alone rather than replace with its one key.
+std::optional<QByteArray> readAllBytes(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.exists())
         return QByteArray();
-    return file.readAll();
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return bytes;
 }
 
 // The first maxBytes bytes of GBK text, never ending inside a double-byte character.
@@ -189,7 +196,7 @@ SettingsFile::SettingsFile(const QString& path)
 QString SettingsFile::ReadSetting(const QString& section, const QString& key) const
 {
     QMutexLocker lock(&settingsMutex());
-    const std::vector<Line> lines = splitLines(readAllBytes(m_path));
+    const std::vector<Line> lines = splitLines(readAllBytes(m_path).value_or(QByteArray()));
     const Location found = locate(lines, trimBlanks(section), trimBlanks(key));
     if (!found.keyIndex)
         return QString();
@@ -206,7 +213,10 @@ void SettingsFile::WriteSetting(const QString& section, const QString& key, cons
     const QByteArray crlf("\r\n");
 
     QMutexLocker lock(&settingsMutex());
-    std::vector<Line> lines = splitLines(readAllBytes(m_path));
+    const std::optional<QByteArray> old = readAllBytes(m_path);
+    if (!old)
+        return;
+    std::vector<Line> lines = splitLines(*old);
     const Location found = locate(lines, sectionText, keyText);
 
     if (found.keyIndex) {
