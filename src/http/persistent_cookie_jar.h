@@ -12,7 +12,9 @@
 // Keeping the embedded browser's store in step: every cookie the jar gains or loses is
 // announced by cookieAdded / cookieRemoved (a replaced cookie is announced as removed,
 // then added). Cookies that come from the browser go in through insertCookieQuietly /
-// deleteCookieQuietly, which announce nothing, so nothing is echoed back to the browser.
+// deleteCookieQuietly, which announce nothing, so nothing is echoed back to the browser;
+// such a cookie must carry its domain and path (as the browser reports them), since it
+// is stored as it is.
 // cookies() is the whole content, for filling a freshly created browser profile.
 class PersistentCookieJar : public QNetworkCookieJar
 {

@@ -4,9 +4,12 @@
 #include "portal_simulator.h"
 
 #include <QDate>
+#include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
 
+#include <csignal>
 #include <memory>
 
 // The simulated portal that the other tests and the demo rely on: its pages, its sign-in
@@ -33,6 +36,8 @@ private slots:
     void ownAccounts();
     void recordsRequests();
     void portIsTakenOnce();
+    void programStopsOnSignal_data();
+    void programStopsOnSignal();
 
 private:
     QString get(const QString& path) { return FromGbk(HttpRequest(*m_client, m_sim->baseUrl() + path)); }
@@ -237,6 +242,35 @@ void TestPortalSimulator::portIsTakenOnce()
     m_sim->stop();
     QVERIFY(!m_sim->isRunning());
     QCOMPARE(HttpRequest(*m_client, QStringLiteral("http://") + second.hostPort() + QStringLiteral("/")), QByteArray());
+}
+
+void TestPortalSimulator::programStopsOnSignal_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+}
+
+// The standalone program says where it listens, serves, and ends cleanly on a signal.
+void TestPortalSimulator::programStopsOnSignal()
+{
+    QFETCH(int, signal);
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/portal-sim/portal-sim");
+    QVERIFY2(QFileInfo::exists(program), qPrintable(program));
+    QProcess sim;
+    sim.start(program, {QStringLiteral("--port"), QStringLiteral("0")});
+    QVERIFY(sim.waitForStarted());
+    QVERIFY(sim.waitForReadyRead(10000));
+    const QString banner = QString::fromUtf8(sim.readLine());
+    const QRegularExpressionMatch where =
+        QRegularExpression(QStringLiteral("listening on (http://127\\.0\\.0\\.1:\\d+)")).match(banner);
+    QVERIFY2(where.hasMatch(), qPrintable(banner));
+    QVERIFY(FromGbk(HttpRequest(*m_client, where.captured(1) + PortalSimulator::signInPath()))
+                .contains(QStringLiteral("Domora帮登录")));
+    ::kill(pid_t(sim.processId()), signal);
+    QVERIFY(sim.waitForFinished(10000));
+    QCOMPARE(sim.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(sim.exitCode(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestPortalSimulator)

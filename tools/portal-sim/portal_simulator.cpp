@@ -380,8 +380,10 @@ bool PortalSimulator::start(quint16 port)
         return true;
     d->stopping = false;
     d->server = std::make_unique<httplib::Server>();
-    // Keep-alive for as long as a client wants it, as the real portal's front end does.
+    // Keep-alive for as many requests as a client wants, as the real portal's front end
+    // does. An idle connection is dropped after a second: stop() waits for that.
     d->server->set_keep_alive_max_count(1000000);
+    d->server->set_keep_alive_timeout(1);
     // Headers and body go out in separate writes; without this each answer waits for
     // the client's delayed acknowledgement (some 40 ms on loopback).
     d->server->set_tcp_nodelay(true);
