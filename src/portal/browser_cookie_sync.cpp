@@ -1,6 +1,6 @@
 #include "portal/browser_cookie_sync.h"
 
-#include "http/persistent_cookie_jar.h"
+#include "portal/browser_host.h"
 
 #include <QDateTime>
 #include <QUrl>
@@ -42,17 +42,15 @@ QUrl originOf(const QNetworkCookie& cookie)
 
 } // namespace
 
-BrowserCookieSync::BrowserCookieSync(QWebEngineCookieStore& store, PersistentCookieJar& jar, QObject* parent)
+BrowserCookieSync::BrowserCookieSync(QWebEngineCookieStore& store, BrowserHost& jar, QObject* parent)
     : QObject(parent)
     , m_store(store)
     , m_jar(jar)
 {
     connect(&m_store, &QWebEngineCookieStore::cookieAdded, this, &BrowserCookieSync::onBrowserCookieAdded);
     connect(&m_store, &QWebEngineCookieStore::cookieRemoved, this, &BrowserCookieSync::onBrowserCookieRemoved);
-    connect(&m_jar, &PersistentCookieJar::cookieAdded, this, &BrowserCookieSync::setInBrowser);
-    connect(&m_jar, &PersistentCookieJar::cookieRemoved, this, &BrowserCookieSync::deleteInBrowser);
     const QDateTime now = QDateTime::currentDateTimeUtc();
-    for (const QNetworkCookie& cookie : m_jar.cookies()) {
+    for (const QNetworkCookie& cookie : m_jar.jarCookies()) {
         if (cookie.isSessionCookie() || cookie.expirationDate().toUTC() > now)
             setInBrowser(cookie);
     }
@@ -62,6 +60,16 @@ QString BrowserCookieSync::identity(const QNetworkCookie& cookie)
 {
     return QString::fromLatin1(cookie.name().toPercentEncoding()) + u'\n' + cookie.domain().toLower() + u'\n'
         + cookie.path();
+}
+
+void BrowserCookieSync::jarCookieAdded(const QNetworkCookie& cookie)
+{
+    setInBrowser(cookie);
+}
+
+void BrowserCookieSync::jarCookieRemoved(const QNetworkCookie& cookie)
+{
+    deleteInBrowser(cookie);
 }
 
 void BrowserCookieSync::setInBrowser(const QNetworkCookie& cookie)
@@ -86,7 +94,7 @@ void BrowserCookieSync::onBrowserCookieAdded(const QNetworkCookie& cookie)
     if (m_pendingEcho.remove(valueKey(cookie)))
         return;
     m_browser.insert(identity(cookie), cookie);
-    m_jar.insertCookieQuietly(cookie);
+    m_jar.insertJarCookieQuietly(cookie);
 }
 
 void BrowserCookieSync::onBrowserCookieRemoved(const QNetworkCookie& cookie)
@@ -98,5 +106,5 @@ void BrowserCookieSync::onBrowserCookieRemoved(const QNetworkCookie& cookie)
     if (known == m_browser.constEnd() || known->value() != cookie.value())
         return;
     m_browser.remove(id);
-    m_jar.deleteCookieQuietly(cookie);
+    m_jar.deleteJarCookieQuietly(cookie);
 }

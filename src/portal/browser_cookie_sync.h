@@ -6,7 +6,7 @@
 #include <QSet>
 #include <QString>
 
-class PersistentCookieJar;
+class BrowserHost;
 class QWebEngineCookieStore;
 
 // Keeps the embedded browser's cookie store and the program's cookie jar in step, so a
@@ -20,7 +20,12 @@ class BrowserCookieSync : public QObject
 {
     Q_OBJECT
 public:
-    BrowserCookieSync(QWebEngineCookieStore& store, PersistentCookieJar& jar, QObject* parent = nullptr);
+    // Pushes what the jar holds now into the store.
+    BrowserCookieSync(QWebEngineCookieStore& store, BrowserHost& jar, QObject* parent = nullptr);
+
+    // The jar's own changes, to be set or deleted in the browser.
+    void jarCookieAdded(const QNetworkCookie& cookie);
+    void jarCookieRemoved(const QNetworkCookie& cookie);
 
     // The key a cookie is known by on both sides: name, domain (a leading dot marks a
     // domain cookie, none a host-only one) and path.
@@ -33,7 +38,7 @@ private:
     void deleteInBrowser(const QNetworkCookie& cookie);
 
     QWebEngineCookieStore& m_store;
-    PersistentCookieJar& m_jar;
+    BrowserHost& m_jar;
     // What the browser store holds, as far as it has told us or we have told it.
     QHash<QString, QNetworkCookie> m_browser;
     // Cookies handed to the store whose cookieAdded echo has not come back yet.

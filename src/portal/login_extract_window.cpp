@@ -2,11 +2,9 @@
 
 #include "common/app_state.h"
 #include "common/gbk.h"
-#include "common/message_presenter.h"
 #include "common/text_helpers.h"
-#include "http/http_request.h"
 #include "pageauto/document_automation.h"
-#include "plans/settings_file.h"
+#include "portal/browser_host.h"
 #include "portal/listing_extraction.h"
 #include "portal/portal_urls.h"
 
@@ -84,11 +82,11 @@ LoginExtractWindow::LoginExtractWindow(LoginWindowServices services, QWidget* pa
     connect(m_saveButton, &QPushButton::clicked, this, &LoginExtractWindow::onSaveExtraction);
     connect(m_cancelButton, &QPushButton::clicked, this, &LoginExtractWindow::onCancelExtraction);
     connect(m_openSaleButton, &QPushButton::clicked, this,
-            [this] { navigate(LegacySaleListUrl(m_services.hosts)); });
+            [this] { navigate(LegacySaleListUrl(m_services.host.hosts())); });
     connect(m_openRentButton, &QPushButton::clicked, this,
-            [this] { navigate(LegacyRentListUrl(m_services.hosts)); });
+            [this] { navigate(LegacyRentListUrl(m_services.host.hosts())); });
 
-    m_services.state.CollectedIdText.clear();
+    m_services.host.state().CollectedIdText.clear();
     // The watcher runs on this thread, where the browser lives; a tick that is still
     // waiting for the page is never entered again by the next one.
     m_watcher = new QTimer(this);
@@ -148,11 +146,11 @@ void LoginExtractWindow::closeEvent(QCloseEvent* event)
 void LoginExtractWindow::onFirstShown()
 {
     QPointer<LoginExtractWindow> self(this);
-    const PortalHosts& hosts = m_services.hosts;
-    const QString checkPage = FromGbk(HttpRequest(m_services.http, LegacySaleListUrl(hosts)));
+    const PortalHosts& hosts = m_services.host.hosts();
+    const QString checkPage = FromGbk(m_services.host.httpGet(LegacySaleListUrl(hosts)));
     if (!self)
         return;
-    const QString start = m_services.state.ExtractStartUrl;
+    const QString start = m_services.host.state().ExtractStartUrl;
     if (start != PublicStartUrl(hosts))
         navigate(start);
     else if (checkPage.contains(QStringLiteral("请先登录！")))
@@ -177,8 +175,8 @@ void LoginExtractWindow::onWatcherTick()
     if (title == SignInPageTitle) {
         if (!m_signInFilled) {
             m_signInFilled = true;
-            const QString user = m_services.settings.ReadSetting(SettingsSection, UserKey);
-            const QString pass = m_services.settings.ReadSetting(SettingsSection, PassKey);
+            const QString user = m_services.host.readSetting(SettingsSection, UserKey);
+            const QString pass = m_services.host.readSetting(SettingsSection, PassKey);
             page.SetInputBoxValue(QStringLiteral("1"), user);
             page.SetInputBoxValue(QStringLiteral("2"), pass);
             m_rememberedUser = user;
@@ -192,8 +190,8 @@ void LoginExtractWindow::onWatcherTick()
             // not rewrite pz.ini twice a second.
             if (GbkByteLength(pass) <= MaxRememberedPasswordBytes && !user.isEmpty() && !pass.isEmpty()
                 && (user != m_rememberedUser || pass != m_rememberedPass)) {
-                m_services.settings.WriteSetting(SettingsSection, UserKey, user);
-                m_services.settings.WriteSetting(SettingsSection, PassKey, pass);
+                m_services.host.writeSetting(SettingsSection, UserKey, user);
+                m_services.host.writeSetting(SettingsSection, PassKey, pass);
                 m_rememberedUser = user;
                 m_rememberedPass = pass;
             }
@@ -207,17 +205,17 @@ void LoginExtractWindow::onLoginCheck()
 {
     QPointer<LoginExtractWindow> self(this);
     m_loginButton->setEnabled(false);
-    const QString page = FromGbk(HttpRequest(m_services.http, AgentTopFrameUrl(m_services.hosts)));
-    m_services.state.AgentId = TextBetween(page, QStringLiteral("AgentId: '"), QStringLiteral("'"));
+    const QString page = FromGbk(m_services.host.httpGet(AgentTopFrameUrl(m_services.host.hosts())));
+    m_services.host.state().AgentId = TextBetween(page, QStringLiteral("AgentId: '"), QStringLiteral("'"));
     if (!self)
         return;
     m_loginButton->setEnabled(true);
-    if (!m_services.state.AgentId.isEmpty()) {
-        m_services.messages.showMessage(QStringLiteral("登录状态 检测正常！"));
+    if (!m_services.host.state().AgentId.isEmpty()) {
+        m_services.host.showMessage(QStringLiteral("登录状态 检测正常！"));
         if (self)
             closeWith(QDialog::Accepted);
     } else {
-        m_services.messages.showMessage(QStringLiteral("程序未检测到登录状态"));
+        m_services.host.showMessage(QStringLiteral("程序未检测到登录状态"));
     }
 }
 
@@ -239,8 +237,8 @@ void LoginExtractWindow::onExtract()
     }
     if (!self)
         return;
-    m_services.state.CollectedIdText = ApplyExtraction(m_services.state.CollectedIdText, boxes);
-    m_statusPanel1->setText(ExtractionStatusText(m_services.state.CollectedIdText));
+    m_services.host.state().CollectedIdText = ApplyExtraction(m_services.host.state().CollectedIdText, boxes);
+    m_statusPanel1->setText(ExtractionStatusText(m_services.host.state().CollectedIdText));
     m_extractButton->setEnabled(true);
     m_extracting = false;
 }
@@ -252,7 +250,7 @@ void LoginExtractWindow::onSaveExtraction()
 
 void LoginExtractWindow::onCancelExtraction()
 {
-    m_services.state.CollectedIdText.clear();
+    m_services.host.state().CollectedIdText.clear();
     closeWith(QDialog::Rejected);
 }
 

@@ -1,14 +1,10 @@
 #pragma once
 
-#include "common/portal_hosts.h"
-
 #include <QDialog>
 #include <QString>
 
-struct AppState;
+class BrowserHost;
 class DocumentAutomation;
-class HttpClient;
-class MessagePresenter;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -16,18 +12,13 @@ class QStatusBar;
 class QTimer;
 class QWebEngineProfile;
 class QWebEngineView;
-class SettingsFile;
 
 // What the login window works with; all of it outlives the window.
 struct LoginWindowServices
 {
-    AppState& state;
-    HttpClient& http;
-    MessagePresenter& messages;
-    SettingsFile& settings;
+    BrowserHost& host;
     DocumentAutomation& automation;
     QWebEngineProfile& profile;
-    PortalHosts hosts;
 };
 
 // "登录提取": the embedded browser in which the agent signs in to the portal, confirms

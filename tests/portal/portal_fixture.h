@@ -6,6 +6,7 @@
 #include "http/http_client.h"
 #include "pageauto/document_automation.h"
 #include "plans/settings_file.h"
+#include "portal/browser_session.h"
 #include "portal/login_extract_window.h"
 #include "portal/portal_access.h"
 #include "portal/portal_urls.h"
@@ -49,16 +50,17 @@ struct PortalFixture
         portal.reset();
         http.reset();
         http = std::make_unique<HttpClient>(cookieFile());
-        portal = std::make_unique<PortalAccess>(state, *http, messages, settings, hosts, dir.dataDir());
+        portal = std::make_unique<PortalAccess>(state, *http, messages, settings, hosts, dir.dataDir(),
+                                                &CreateBrowserSession);
     }
 
     // Opens the window (not modally, so the test can drive it) as an opener would.
     LoginExtractWindow& open(const QString& startUrl)
     {
         state.ExtractStartUrl = startUrl;
-        LoginWindowServices services{state,           *http, messages, settings, portal->automation(),
-                                     portal->browserProfile(), hosts};
-        window = std::make_unique<LoginExtractWindow>(services);
+        auto* session = static_cast<BrowserSessionImpl*>(portal->browserSession());
+        window = std::make_unique<LoginExtractWindow>(
+            LoginWindowServices{*portal, session->automation(), session->profile()});
         window->show();
         return *window;
     }

@@ -1,4 +1,7 @@
+#include "common/app_state.h"
+#include "common/portal_hosts.h"
 #include "http/persistent_cookie_jar.h"
+#include "portal/browser_host.h"
 #include "portal/browser_cookie_sync.h"
 #include "support/browser_test_main.h"
 
@@ -42,6 +45,31 @@ QStringList held(const PersistentCookieJar& jar)
     return out;
 }
 
+// The program's side as far as the cookie sync sees it: the shared jar.
+class JarHost final : public BrowserHost
+{
+public:
+    explicit JarHost(PersistentCookieJar& jar)
+        : m_jar(jar)
+    {
+    }
+    AppState& state() override { return m_state; }
+    const PortalHosts& hosts() const override { return m_hosts; }
+    QString dataDir() const override { return {}; }
+    QByteArray httpGet(const QString&) override { return {}; }
+    QString readSetting(const QString&, const QString&) override { return {}; }
+    void writeSetting(const QString&, const QString&, const QString&) override { }
+    void showMessage(const QString&) override { }
+    QList<QNetworkCookie> jarCookies() override { return m_jar.cookies(); }
+    void insertJarCookieQuietly(const QNetworkCookie& c) override { m_jar.insertCookieQuietly(c); }
+    void deleteJarCookieQuietly(const QNetworkCookie& c) override { m_jar.deleteCookieQuietly(c); }
+
+private:
+    PersistentCookieJar& m_jar;
+    AppState m_state;
+    PortalHosts m_hosts;
+};
+
 } // namespace
 
 class BrowserCookieSyncTest : public QObject
@@ -53,7 +81,16 @@ private:
     std::unique_ptr<PersistentCookieJar> m_jar;
     std::unique_ptr<QWebEngineProfile> m_profile;
     std::unique_ptr<QWebEnginePage> m_page;
+    std::unique_ptr<JarHost> m_host;
     std::unique_ptr<BrowserCookieSync> m_sync;
+
+    void startSync()
+    {
+        m_host = std::make_unique<JarHost>(*m_jar);
+        m_sync = std::make_unique<BrowserCookieSync>(store(), *m_host);
+        connect(m_jar.get(), &PersistentCookieJar::cookieAdded, m_sync.get(), &BrowserCookieSync::jarCookieAdded);
+        connect(m_jar.get(), &PersistentCookieJar::cookieRemoved, m_sync.get(), &BrowserCookieSync::jarCookieRemoved);
+    }
 
     QWebEngineCookieStore& store() { return *m_profile->cookieStore(); }
 
@@ -74,6 +111,7 @@ private slots:
     void cleanup()
     {
         m_sync.reset();
+        m_host.reset();
         m_page.reset();
         m_profile.reset();
         m_jar.reset();
@@ -85,7 +123,7 @@ private slots:
         QVERIFY(m_jar->insertCookie(cookie("dom", "2", QStringLiteral(".example.test"))));
         QVERIFY(m_jar->insertCookie(cookie("session", "3", QStringLiteral("localhost"), 0)));
         QSignalSpy added(&store(), &QWebEngineCookieStore::cookieAdded);
-        m_sync = std::make_unique<BrowserCookieSync>(store(), *m_jar);
+        startSync();
         QTRY_COMPARE_WITH_TIMEOUT(added.size(), 3, 10000);
         QStringList got = seen(added);
         got.sort();
@@ -98,7 +136,7 @@ private slots:
 
     void browserChangesReachTheJar()
     {
-        m_sync = std::make_unique<BrowserCookieSync>(store(), *m_jar);
+        startSync();
         QSignalSpy jarAdded(m_jar.get(), &PersistentCookieJar::cookieAdded);
         // What a page's answer leaves in the browser: host-only, as the store reports it.
         QNetworkCookie page = cookie("login", "abc", QString());
@@ -116,7 +154,7 @@ private slots:
 
     void jarChangesReachTheBrowser()
     {
-        m_sync = std::make_unique<BrowserCookieSync>(store(), *m_jar);
+        startSync();
         QSignalSpy added(&store(), &QWebEngineCookieStore::cookieAdded);
         QSignalSpy removed(&store(), &QWebEngineCookieStore::cookieRemoved);
         QVERIFY(m_jar->insertCookie(cookie("sid", "1", QStringLiteral("localhost"))));

@@ -147,7 +147,9 @@ private slots:
         f->state.CollectedIdText = QStringLiteral("99,");
         bool saw = false;
         QObject::connect(f->portal.get(), &PortalAccess::loginWindowOpened, f->portal.get(),
-                         [&](LoginExtractWindow* w) {
+                         [&](QDialog* dialog) {
+                             auto* w = qobject_cast<LoginExtractWindow*>(dialog);
+                             QVERIFY(w);
                              QTimer::singleShot(0, w, [&, w] {
                                  saw = w->isModal() && w->isVisible();
                                  QTRY_VERIFY_WITH_TIMEOUT(w->startPageChosen(), PageLoadMs);
