@@ -2,6 +2,7 @@
 
 #include "common/message_presenter.h"
 #include "engine/listing_refresher.h"
+#include "engine/run_loop.h"
 #include "http/http_client.h"
 #include "plans/plan_editor_window.h"
 #include "plans/plan_store.h"
@@ -43,10 +44,25 @@ bool Application::start()
         m_mainWindow.reset();
         return false;
     }
-    connect(m_mainWindow.get(), &MainWindow::closeAccepted, this, &Application::finished);
-
     MainWindow* window = m_mainWindow.get();
     m_refresher = std::make_unique<ListingRefresher>(m_state, *m_http, *m_store, *window, *m_env.messages, m_env.hosts);
+    m_runLoop = std::make_unique<RefreshRunLoop>(m_state, *m_env.clock, *m_store, *window, *m_refresher);
+    // Closing during a run: the loop lets go of the window, sends nothing more and returns
+    // once the request under way has come back; only then does the program end. Ending
+    // the event loop earlier would cut that request off mid-wait, and the window must
+    // outlive the handler that is still running on it.
+    connect(window, &MainWindow::closeAccepted, this, [this] {
+        m_runLoop->abandon();
+        if (!m_runLoop->isRunning())
+            emit finished();
+    });
+    connect(window->startButton(), &QPushButton::clicked, this, [this] {
+        m_runLoop->RunRefreshLoop();
+        if (m_runLoop->isAbandoned())
+            emit finished();
+    });
+    connect(window->stopButton(), &QPushButton::clicked, this, [this] { m_runLoop->Stop(); });
+
     m_shutdown = new ScheduledShutdown(window->shutdownCheck(), window->shutdownDateEdit(), *window, *m_env.clock,
                                        *m_env.messages, *m_env.power, window);
     connect(window->shutdownTimer(), &QTimer::timeout, m_shutdown, &ScheduledShutdown::ShutdownTick);

@@ -18,6 +18,7 @@ class MessagePresenter;
 class PlanStore;
 class PortalAccess;
 class PowerControl;
+class RefreshRunLoop;
 class ScheduledShutdown;
 class SettingsFile;
 
@@ -54,6 +55,8 @@ public:
     PortalAccess& portal() { return *m_portal; }
     MainWindow* mainWindow() const { return m_mainWindow.get(); }
     InterfaceLock* interfaceLock() const { return m_lock; }
+    // "开始操作" / "停止"; made by start().
+    RefreshRunLoop* runLoop() const { return m_runLoop.get(); }
     const AppEnvironment& environment() const { return m_env; }
     // The shared network manager and cookie store (data/cookies.txt).
     HttpClient& http() { return *m_http; }
@@ -77,6 +80,8 @@ private:
     std::unique_ptr<PortalAccess> m_portal;
     std::unique_ptr<MainWindow> m_mainWindow;
     std::unique_ptr<ListingRefresher> m_refresher;
+    // Declared after the window it uses, so it goes first.
+    std::unique_ptr<RefreshRunLoop> m_runLoop;
     // Both are children of the main window.
     ScheduledShutdown* m_shutdown = nullptr;
     InterfaceLock* m_lock = nullptr;
