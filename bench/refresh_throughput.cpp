@@ -16,11 +16,10 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QNetworkCookie>
+#include <QNetworkReply>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -33,13 +32,26 @@ constexpr int kRounds = 5;
 class SilentView final : public EngineView
 {
 public:
-    void appendLogText(const QString&) override {}
-    void setStatusPanel(int, const QString&) override {}
-    QString statusPanel(int) const override { return {}; }
-    int planRowCount() const override { return 0; }
-    QString planRowName(int) const override { return {}; }
-    void ShowPlanToday(const QString&, int) override {}
-    void setStartEnabled(bool) override {}
+    void appendLogText(const QString&) override
+    { }
+    void setStatusPanel(int, const QString&) override
+    { }
+    QString statusPanel(int) const override
+    {
+        return {};
+    }
+    int planRowCount() const override
+    {
+        return 0;
+    }
+    QString planRowName(int) const override
+    {
+        return {};
+    }
+    void ShowPlanToday(const QString&, int) override
+    { }
+    void setStartEnabled(bool) override
+    { }
 };
 
 } // namespace
@@ -66,7 +78,7 @@ int main(int argc, char** argv)
     state.AgentId = demo.agentId;
     FakeMessagePresenter messages;
     SilentView view;
-    const PortalHosts hosts{sim.hostPort(), sim.hostPort(), sim.hostPort()};
+    const PortalHosts hosts { sim.hostPort(), sim.hostPort(), sim.hostPort() };
     ListingRefresher refresher(state, http, store, view, messages, hosts);
 
     // Both clients start with an open connection.
@@ -82,7 +94,7 @@ int main(int argc, char** argv)
     config.write("silent\ncookie = \"" + cookie.toUtf8() + "\"\n");
     for (int i = -1; i < kRequests; ++i) {
         config.write("url = \"" + RefreshUrl(sim.hostPort(), demo.agentId, ids.at(std::max(i, 0) % ids.size())).toUtf8()
-                     + "\"\noutput = \"/dev/null\"\n");
+            + "\"\noutput = \"/dev/null\"\n");
     }
     config.close();
 
@@ -118,7 +130,7 @@ int main(int argc, char** argv)
         const int before = sim.refreshCount(ids.at(1));
         QProcess curl;
         timer.restart();
-        curl.start(QStringLiteral("curl"), {QStringLiteral("-K"), configPath});
+        curl.start(QStringLiteral("curl"), { QStringLiteral("-K"), configPath });
         const bool ran = curl.waitForFinished(-1) && curl.exitStatus() == QProcess::NormalExit && curl.exitCode() == 0;
         curlMs.push_back(double(timer.nsecsElapsed()) / 1e6);
         if (!ran || sim.refreshCount(ids.at(1)) == before) {
@@ -126,7 +138,7 @@ int main(int argc, char** argv)
             return 1;
         }
         std::printf("  round %d: Tavrel %8.1f ms, bare manager %8.1f ms, curl %8.1f ms\n", round + 1, tavrelMs.back(),
-                    managerMs.back(), curlMs.back());
+            managerMs.back(), curlMs.back());
     }
     if (refreshed != kRequests * kRounds) {
         std::fprintf(stderr, "only %d of %d refreshes were confirmed\n", refreshed, kRequests * kRounds);
@@ -140,13 +152,13 @@ int main(int argc, char** argv)
     };
     std::printf("refresh_throughput: %d sequential refreshes on loopback, %d rounds\n", kRequests, kRounds);
     std::printf("  Tavrel RefreshListing: best %8.1f ms (%.3f ms each), median %8.1f ms\n", best(tavrelMs),
-                best(tavrelMs) / kRequests, median(tavrelMs));
+        best(tavrelMs) / kRequests, median(tavrelMs));
     std::printf("  bare QNetworkAccessManager GET: best %8.1f ms (%.3f ms each), median %8.1f ms\n", best(managerMs),
-                best(managerMs) / kRequests, median(managerMs));
+        best(managerMs) / kRequests, median(managerMs));
     std::printf("  curl, one process:     best %8.1f ms (%.3f ms each), median %8.1f ms (process start included)\n",
-                best(curlMs), best(curlMs) / kRequests, median(curlMs));
+        best(curlMs), best(curlMs) / kRequests, median(curlMs));
     const double ratio = best(tavrelMs) / best(curlMs);
     std::printf("  ratio Tavrel / curl:   best %.2f, median %.2f (target <= 1.50: %s)\n", ratio,
-                median(tavrelMs) / median(curlMs), ratio <= 1.5 ? "met" : "missed");
+        median(tavrelMs) / median(curlMs), ratio <= 1.5 ? "met" : "missed");
     return 0;
 }

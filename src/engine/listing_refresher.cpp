@@ -12,32 +12,31 @@
 QString RefreshUrl(const QString& agentHost, const QString& agentId, const QString& listingId)
 {
     QString url = QStringLiteral("http://") + agentHost
-                  + QStringLiteral("/Magent/House/HouseListAction.aspx?businesstype=cs&page=1&pagesize=20&flag=1"
-                                   "&agentid=[agent]&mendianID=0&action=refhouse&houseid=[id]"
-                                   "&pageurl=%2fmagent%2fhouse%2fhouselist.aspx%3fbusinesstype%3dcs%26page%3d1"
-                                   "%26pagesize%3d20%26flag%3d1");
+        + QStringLiteral("/Magent/House/HouseListAction.aspx?businesstype=cs&page=1&pagesize=20&flag=1"
+                         "&agentid=[agent]&mendianID=0&action=refhouse&houseid=[id]"
+                         "&pageurl=%2fmagent%2fhouse%2fhouselist.aspx%3fbusinesstype%3dcs%26page%3d1"
+                         "%26pagesize%3d20%26flag%3d1");
     url.replace(QStringLiteral("[agent]"), agentId);
     url.replace(QStringLiteral("[id]"), listingId);
     return url;
 }
 
 ListingRefresher::ListingRefresher(AppState& state, HttpClient& http, PlanStore& store, EngineView& view,
-                                   MessagePresenter& messages, const PortalHosts& hosts)
+    MessagePresenter& messages, const PortalHosts& hosts)
     : m_state(state)
     , m_http(http)
     , m_store(store)
     , m_view(view)
     , m_messages(messages)
     , m_hosts(hosts)
-{
-}
+{ }
 
 QString ListingRefresher::RefreshListing(const QString& listingId)
 {
     HttpOptions options;
     options.timeoutSeconds = m_timeoutSeconds;
-    const QString answer =
-        FromGbk(HttpRequest(m_http, RefreshUrl(m_hosts.AgentHost, m_state.AgentId, listingId), options));
+    const QString answer
+        = FromGbk(HttpRequest(m_http, RefreshUrl(m_hosts.AgentHost, m_state.AgentId, listingId), options));
     // Checked first: a page asking for a sign-in counts as not signed in whatever else it holds.
     if (answer.contains(QStringLiteral("请先登录"))) {
         m_messages.showMessage(QStringLiteral("您未登录账号"));

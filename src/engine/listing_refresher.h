@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-
 #include <optional>
 
 struct AppState;
@@ -19,8 +18,8 @@ QString RefreshUrl(const QString& agentHost, const QString& agentId, const QStri
 class ListingRefresher
 {
 public:
-    ListingRefresher(AppState& state, HttpClient& http, PlanStore& store, EngineView& view,
-                     MessagePresenter& messages, const PortalHosts& hosts);
+    ListingRefresher(AppState& state, HttpClient& http, PlanStore& store, EngineView& view, MessagePresenter& messages,
+        const PortalHosts& hosts);
     virtual ~ListingRefresher() = default;
 
     // "刷新成功", "未登录账号" or the portal's message (possibly empty).
@@ -28,7 +27,10 @@ public:
     virtual void RecordRefreshSuccess(const QString& nick);
 
     // The program waits the request's default 60 seconds; tests of a slow portal shorten it.
-    void setRequestTimeout(int seconds) { m_timeoutSeconds = seconds; }
+    void setRequestTimeout(int seconds)
+    {
+        m_timeoutSeconds = seconds;
+    }
 
 private:
     AppState& m_state;

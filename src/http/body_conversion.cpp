@@ -3,12 +3,10 @@
 #include "common/gbk.h"
 
 #include <QStringDecoder>
-
-#include <opencc/SimpleConverter.hpp>
-
 #include <exception>
 #include <memory>
 #include <mutex>
+#include <opencc/SimpleConverter.hpp>
 
 namespace {
 
@@ -19,7 +17,7 @@ const opencc::SimpleConverter* traditionalToSimplified()
     static std::unique_ptr<opencc::SimpleConverter> converter;
     static std::once_flag once;
     std::call_once(once, [] {
-        for (const char* config : {"t2s.json", "/usr/share/opencc/t2s.json"}) {
+        for (const char* config : { "t2s.json", "/usr/share/opencc/t2s.json" }) {
             try {
                 converter = std::make_unique<opencc::SimpleConverter>(config);
                 return;

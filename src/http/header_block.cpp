@@ -25,8 +25,8 @@ QString RequestUserAgent(const QString& extraHeaders)
     return TrimSpaces(TextBetween(extraHeaders, QStringLiteral("User-Agent:"), QStringLiteral("\r\n")));
 }
 
-QString BuildHeaderBlock(const QString& extraHeaders, const QString& url, bool post,
-                         const QByteArray& body, const QString& cookies)
+QString BuildHeaderBlock(
+    const QString& extraHeaders, const QString& url, bool post, const QByteArray& body, const QString& cookies)
 {
     QString block = extraHeaders;
     // "Accept-Language" alone counts as having "Accept": the search is a plain substring.
@@ -48,8 +48,7 @@ QString BuildHeaderBlock(const QString& extraHeaders, const QString& url, bool p
         if (!has(block, QLatin1StringView("Content-Type")))
             block += QStringLiteral("Content-Type: application/x-www-form-urlencoded\r\n");
         if (!has(block, QLatin1StringView("Content-Length")))
-            block += QStringLiteral("Content-Length: ") + QString::number(body.size())
-                     + QStringLiteral("\r\n");
+            block += QStringLiteral("Content-Length: ") + QString::number(body.size()) + QStringLiteral("\r\n");
     }
     if (!cookies.isEmpty())
         block += QStringLiteral("Cookie: ") + cookies + QStringLiteral("\r\n\r\n");
@@ -68,7 +67,7 @@ QList<QPair<QByteArray, QByteArray>> HeaderLines(const QString& block)
         const QString name = line.left(colon).trimmed();
         if (name.isEmpty() || name.contains(u' '))
             continue;
-        lines.append({name.toLatin1(), ToGbk(line.mid(colon + 1).trimmed())});
+        lines.append({ name.toLatin1(), ToGbk(line.mid(colon + 1).trimmed()) });
     }
     return lines;
 }

@@ -16,8 +16,8 @@ QString RequestUserAgent(const QString& extraHeaders);
 // the defaults each one missing (Accept, Referer = the URL itself unless "RefererNo"
 // asks for none, Accept-Language; for a POST with a body Content-Type and
 // Content-Length), then the explicit Cookie line.
-QString BuildHeaderBlock(const QString& extraHeaders, const QString& url, bool post,
-                         const QByteArray& body, const QString& cookies);
+QString BuildHeaderBlock(
+    const QString& extraHeaders, const QString& url, bool post, const QByteArray& body, const QString& cookies);
 
 // The header lines of a block as name/value pairs, in order. Lines without a name
 // (blank lines, text without ":") carry no header and are skipped.

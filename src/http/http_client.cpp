@@ -23,8 +23,7 @@ HttpClient::HttpClient(const QString& cookieFile, QObject* parent)
     // A direct connection unless a request names a proxy: the environment's proxy
     // settings are not the program's.
     , m_manager(newManager(m_jar, QNetworkProxy(QNetworkProxy::NoProxy), this))
-{
-}
+{ }
 
 HttpClient::~HttpClient()
 {

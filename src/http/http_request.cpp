@@ -16,7 +16,6 @@
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
-
 #include <algorithm>
 #include <limits>
 
@@ -101,7 +100,8 @@ void clearOutputs(const HttpOptions& options)
 
 QByteArray HttpTimeoutText()
 {
-    return ToGbk(QStringLiteral("超时返回，指定网站不能访问，或者你的网络出现问题，你可以把参数中的＂超时返回＂的值设置长一些。"));
+    return ToGbk(QStringLiteral(
+        "超时返回，指定网站不能访问，或者你的网络出现问题，你可以把参数中的＂超时返回＂的值设置长一些。"));
 }
 
 QByteArray HttpRequest(HttpClient& client, const QString& givenUrl, const HttpOptions& options)
@@ -115,9 +115,8 @@ QByteArray HttpRequest(HttpClient& client, const QString& givenUrl, const HttpOp
     const bool post = options.method == 1;
     const bool secure = url.startsWith(QStringLiteral("https://"));
     const QString host = UrlHost(url);
-    const QByteArray target = (secure ? QByteArrayLiteral("https://") : QByteArrayLiteral("http://"))
-                              + host.toUtf8() + ':' + QByteArray::number(UrlPort(url))
-                              + encodeObject(UrlPathAndQuery(url));
+    const QByteArray target = (secure ? QByteArrayLiteral("https://") : QByteArrayLiteral("http://")) + host.toUtf8()
+        + ':' + QByteArray::number(UrlPort(url)) + encodeObject(UrlPathAndQuery(url));
     const QUrl requestUrl = QUrl::fromEncoded(target, QUrl::TolerantMode);
     if (host.isEmpty() || !requestUrl.isValid()) {
         clearOutputs(options);
@@ -140,8 +139,7 @@ QByteArray HttpRequest(HttpClient& client, const QString& givenUrl, const HttpOp
         request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
     }
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         options.followRedirects ? QNetworkRequest::NoLessSafeRedirectPolicy
-                                                 : QNetworkRequest::ManualRedirectPolicy);
+        options.followRedirects ? QNetworkRequest::NoLessSafeRedirectPolicy : QNetworkRequest::ManualRedirectPolicy);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
 

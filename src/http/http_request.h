@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <optional>
 
 class HttpClient;
@@ -10,14 +9,14 @@ class HttpClient;
 // The optional parameters of HttpRequest. Outputs are written only when a pointer is given.
 struct HttpOptions
 {
-    int method = 0;                     // 1 = POST, anything else GET
-    QString proxy;                      // http proxy "host:port"; empty = direct
-    QString extraHeaders;               // header lines, each ending in CR LF
-    QByteArray body;                    // sent with POST only
-    QString cookies;                    // explicit Cookie text; non-empty bypasses the shared store
-    std::optional<int> timeoutSeconds;  // not given = 60 s; a given 0 ends at the first wake-up
+    int method = 0; // 1 = POST, anything else GET
+    QString proxy; // http proxy "host:port"; empty = direct
+    QString extraHeaders; // header lines, each ending in CR LF
+    QByteArray body; // sent with POST only
+    QString cookies; // explicit Cookie text; non-empty bypasses the shared store
+    std::optional<int> timeoutSeconds; // not given = 60 s; a given 0 ends at the first wake-up
     QString* responseHeaders = nullptr; // raw header block, CR LF line ends
-    int conversion = 0;                 // 1 UTF-8 -> GBK, 2 Big5 -> GBK simplified
+    int conversion = 0; // 1 UTF-8 -> GBK, 2 Big5 -> GBK simplified
     QString* responseCookies = nullptr; // "name=value;" per Set-Cookie
     bool followRedirects = true;
 };

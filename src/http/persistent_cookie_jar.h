@@ -34,7 +34,10 @@ public:
     // Writes the persistent cookies now; changes are also written shortly after they
     // happen and on destruction. False when the file cannot be written.
     bool save();
-    const QString& fileName() const { return m_file; }
+    const QString& fileName() const
+    {
+        return m_file;
+    }
 
 signals:
     void cookieAdded(const QNetworkCookie& cookie);

@@ -160,7 +160,8 @@ void NumberBox::step(int delta)
 
 void NumberBox::keyPressEvent(QKeyEvent* event)
 {
-    if (m_wrapBound > 0 && event->modifiers() == Qt::NoModifier) {
+    // The keypad's arrows count as arrows.
+    if (m_wrapBound > 0 && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
         switch (event->key()) {
         case Qt::Key_Up:
             step(1);

@@ -84,10 +84,12 @@ bool Application::start()
 void Application::openPlanEditor(const QString& nick)
 {
     m_state.PlanNameToEdit = nick;
+    PlanEditorWindow* over = nullptr;
     PlanEditorWindow editor(
         m_state, *m_store, *m_settings, *m_env.messages, m_env.hosts,
-        [this](const QString& startUrl) { m_portal->OpenLoginExtractWindow(startUrl, QApplication::activeWindow()); },
+        [this, &over](const QString& startUrl) { m_portal->OpenLoginExtractWindow(startUrl, over); },
         m_mainWindow.get());
+    over = &editor;
     editor.exec();
     m_mainWindow->FillPlanList();
 }

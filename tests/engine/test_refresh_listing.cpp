@@ -11,7 +11,6 @@
 
 #include <QNetworkCookie>
 #include <QtTest>
-
 #include <memory>
 
 namespace {
@@ -20,11 +19,26 @@ namespace {
 class FakeEngineView final : public EngineView
 {
 public:
-    void appendLogText(const QString& text) override { log += text; }
-    void setStatusPanel(int panel, const QString& text) override { panels[panel] = text; }
-    QString statusPanel(int panel) const override { return panels.value(panel); }
-    int planRowCount() const override { return int(rows.size()); }
-    QString planRowName(int row) const override { return row >= 0 && row < rows.size() ? rows.at(row).first : QString(); }
+    void appendLogText(const QString& text) override
+    {
+        log += text;
+    }
+    void setStatusPanel(int panel, const QString& text) override
+    {
+        panels[panel] = text;
+    }
+    QString statusPanel(int panel) const override
+    {
+        return panels.value(panel);
+    }
+    int planRowCount() const override
+    {
+        return int(rows.size());
+    }
+    QString planRowName(int row) const override
+    {
+        return row >= 0 && row < rows.size() ? rows.at(row).first : QString();
+    }
     void ShowPlanToday(const QString& nick, int count) override
     {
         for (auto& row : rows) {
@@ -34,7 +48,8 @@ public:
             }
         }
     }
-    void setStartEnabled(bool) override {}
+    void setStartEnabled(bool) override
+    { }
 
     QString log;
     QMap<int, QString> panels;
@@ -95,7 +110,7 @@ void TestRefreshListing::init()
     m_state = AppState();
     m_state.RunFlag = 1;
     m_state.AgentId = QStringLiteral("80001");
-    m_hosts = PortalHosts{m_sim->hostPort(), m_sim->hostPort(), m_sim->hostPort()};
+    m_hosts = PortalHosts { m_sim->hostPort(), m_sim->hostPort(), m_sim->hostPort() };
     m_refresher = std::make_unique<ListingRefresher>(m_state, *m_http, *m_store, m_view, m_messages, m_hosts);
 }
 
@@ -131,22 +146,21 @@ void TestRefreshListing::refreshUrlIsTheTemplate_data()
     QTest::addColumn<QString>("agent");
     QTest::addColumn<QString>("listing");
     QTest::addColumn<QString>("url");
-    const QString head = QStringLiteral("http://agent.example:81/Magent/House/HouseListAction.aspx?businesstype=cs&page=1"
-                                        "&pagesize=20&flag=1&agentid=");
+    const QString head
+        = QStringLiteral("http://agent.example:81/Magent/House/HouseListAction.aspx?businesstype=cs&page=1"
+                         "&pagesize=20&flag=1&agentid=");
     const QString tail = QStringLiteral("&pageurl=%2fmagent%2fhouse%2fhouselist.aspx%3fbusinesstype%3dcs%26page%3d1"
                                         "%26pagesize%3d20%26flag%3d1");
-    QTest::newRow("agent 123, listing 456")
-        << QStringLiteral("123") << QStringLiteral("456")
-        << head + QStringLiteral("123&mendianID=0&action=refhouse&houseid=456") + tail;
+    QTest::newRow("agent 123, listing 456") << QStringLiteral(
+        "123") << QStringLiteral("456") << head + QStringLiteral("123&mendianID=0&action=refhouse&houseid=456") + tail;
     QTest::newRow("no agent") << QString() << QStringLiteral("456")
                               << head + QStringLiteral("&mendianID=0&action=refhouse&houseid=456") + tail;
     // Values go in unchanged: no trimming, no encoding, and an agent ID that looks like
     // the listing placeholder is replaced too, as the order of replacement says.
     QTest::newRow("values unchanged") << QStringLiteral(" 7 ") << QStringLiteral("a&b")
                                       << head + QStringLiteral(" 7 &mendianID=0&action=refhouse&houseid=a&b") + tail;
-    QTest::newRow("agent holding [id]")
-        << QStringLiteral("[id]") << QStringLiteral("9")
-        << head + QStringLiteral("9&mendianID=0&action=refhouse&houseid=9") + tail;
+    QTest::newRow("agent holding [id]") << QStringLiteral("[id]") << QStringLiteral("9")
+                                        << head + QStringLiteral("9&mendianID=0&action=refhouse&houseid=9") + tail;
 }
 
 void TestRefreshListing::refreshUrlIsTheTemplate()
@@ -181,7 +195,7 @@ void TestRefreshListing::requestCarriesAgentAndListing()
     QCOMPARE(r.queryItem(QStringLiteral("businesstype")), QStringLiteral("cs"));
     QCOMPARE(r.queryItem(QStringLiteral("action")), QStringLiteral("refhouse"));
     QCOMPARE(r.queryItem(QStringLiteral("pageurl")),
-             QStringLiteral("/magent/house/houselist.aspx?businesstype=cs&page=1&pagesize=20&flag=1"));
+        QStringLiteral("/magent/house/houselist.aspx?businesstype=cs&page=1&pagesize=20&flag=1"));
     QVERIFY(r.cookies.contains(PortalSimulator::persistentCookieName()));
 }
 
@@ -197,10 +211,12 @@ void TestRefreshListing::answers_data()
 
     const QString agent = QStringLiteral("80001");
     const QStringList none;
-    const QStringList notSignedIn{QStringLiteral("您未登录账号")};
-    QTest::newRow("sale listing refreshed") << true << agent << kSale << QString() << QStringLiteral("刷新成功") << 1 << none;
+    const QStringList notSignedIn { QStringLiteral("您未登录账号") };
+    QTest::newRow("sale listing refreshed")
+        << true << agent << kSale << QString() << QStringLiteral("刷新成功") << 1 << none;
     // The request is the same for a rent listing (businesstype stays cs).
-    QTest::newRow("rent listing refreshed") << true << agent << kRent << QString() << QStringLiteral("刷新成功") << 1 << none;
+    QTest::newRow("rent listing refreshed")
+        << true << agent << kRent << QString() << QStringLiteral("刷新成功") << 1 << none;
     QTest::newRow("unknown listing") << true << agent << QStringLiteral("999999") << QString()
                                      << QStringLiteral("房源不存在或已删除！") << 1 << none;
     QTest::newRow("wrong agent") << true << QStringLiteral("80002") << kSale << QString()
@@ -212,7 +228,8 @@ void TestRefreshListing::answers_data()
     QTest::newRow("not signed in") << false << agent << kSale << QString() << QStringLiteral("未登录账号") << 0
                                    << notSignedIn;
     QTest::newRow("sign-in request beats confirmation")
-        << true << agent << kSale << QStringLiteral("刷新成功！请先登录") << QStringLiteral("未登录账号") << 0 << notSignedIn;
+        << true << agent << kSale << QStringLiteral("刷新成功！请先登录") << QStringLiteral("未登录账号") << 0
+        << notSignedIn;
 }
 
 void TestRefreshListing::answers()
@@ -266,16 +283,15 @@ void TestRefreshListing::unreachablePortalGivesEmptyResult()
 
 void TestRefreshListing::successCountsAcrossDayChange()
 {
-    for (const QString& nick : {QStringLiteral("早班"), QStringLiteral("晚班")}) {
+    for (const QString& nick : { QStringLiteral("早班"), QStringLiteral("晚班") }) {
         RefreshPlan plan;
         plan.nick = nick;
         plan.id = kSale;
         QVERIFY(m_store->InsertPlan(plan));
     }
     // A name shown twice: only its first row is written.
-    m_view.rows = {{QStringLiteral("早班"), QStringLiteral("0")},
-                   {QStringLiteral("晚班"), QStringLiteral("0")},
-                   {QStringLiteral("早班"), QStringLiteral("0")}};
+    m_view.rows = { { QStringLiteral("早班"), QStringLiteral("0") }, { QStringLiteral("晚班"), QStringLiteral("0") },
+        { QStringLiteral("早班"), QStringLiteral("0") } };
 
     m_refresher->RecordRefreshSuccess(QStringLiteral("早班"));
     m_refresher->RecordRefreshSuccess(QStringLiteral("晚班"));

@@ -18,8 +18,14 @@ private slots:
     void quietChangesAreNotAnnounced();
 
 private:
-    static QList<QNetworkCookie> parse(const QByteArray& line) { return QNetworkCookie::parseCookies(line); }
-    static QUrl origin() { return QUrl(QStringLiteral("http://127.0.0.1/")); }
+    static QList<QNetworkCookie> parse(const QByteArray& line)
+    {
+        return QNetworkCookie::parseCookies(line);
+    }
+    static QUrl origin()
+    {
+        return QUrl(QStringLiteral("http://127.0.0.1/"));
+    }
 };
 
 void TestCookieJar::keepsPersistentCookiesOnly()
@@ -32,7 +38,7 @@ void TestCookieJar::keepsPersistentCookiesOnly()
         jar.setCookiesFromUrl(parse("session=1; path=/"), origin());
         jar.setCookiesFromUrl(parse(QByteArray("kept=2; path=/; expires=") + expires.toLatin1()), origin());
         jar.setCookiesFromUrl(parse("domain=3; domain=.example.org; path=/; max-age=3600"),
-                              QUrl(QStringLiteral("http://www.example.org/")));
+            QUrl(QStringLiteral("http://www.example.org/")));
         QVERIFY(jar.save());
     }
     PersistentCookieJar reopened(file);
@@ -41,7 +47,7 @@ void TestCookieJar::keepsPersistentCookiesOnly()
     for (const QNetworkCookie& cookie : all)
         names.append(QString::fromLatin1(cookie.name()));
     names.sort();
-    QCOMPARE(names, QStringList({QStringLiteral("domain"), QStringLiteral("kept")}));
+    QCOMPARE(names, QStringList({ QStringLiteral("domain"), QStringLiteral("kept") }));
     // Host-only stays host-only; the domain cookie still serves sub-domains.
     QCOMPARE(reopened.cookiesForUrl(origin()).size(), 1);
     QCOMPARE(reopened.cookiesForUrl(QUrl(QStringLiteral("http://127.0.0.2/"))).size(), 0);

@@ -8,7 +8,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
-
 #include <memory>
 
 // HttpRequest against the portal simulator on 127.0.0.1.
@@ -40,7 +39,10 @@ private slots:
     void unreachableHostGivesEmptyAnswer();
 
 private:
-    QString url(const QString& path) const { return m_sim->baseUrl() + path; }
+    QString url(const QString& path) const
+    {
+        return m_sim->baseUrl() + path;
+    }
     QString signInThroughPage();
 
     std::unique_ptr<PortalSimulator> m_sim;
@@ -158,7 +160,8 @@ void TestHttpRequest::postRoundTrip()
 
 void TestHttpRequest::signInCookiesCarriedByNextRequest()
 {
-    QVERIFY(FromGbk(HttpRequest(*m_client, url(QStringLiteral("/magent/top.aspx")))).contains(QStringLiteral("请先登录！")));
+    QVERIFY(FromGbk(HttpRequest(*m_client, url(QStringLiteral("/magent/top.aspx"))))
+                .contains(QStringLiteral("请先登录！")));
     // The sign-in answer redirects to the back office, which already sees the cookies.
     QVERIFY(signInThroughPage().contains(QStringLiteral("/magent/top.aspx")));
     const QString top = FromGbk(HttpRequest(*m_client, url(QStringLiteral("/magent/top.aspx"))));
@@ -199,7 +202,8 @@ void TestHttpRequest::explicitCookiesBypassStore()
     HttpClient fresh;
     HttpOptions signedIn;
     signedIn.cookies = m_sim->signInCookie(QStringLiteral("demo"));
-    QVERIFY(FromGbk(HttpRequest(fresh, url(QStringLiteral("/magent/top.aspx")), signedIn)).contains(QStringLiteral("AgentId: '80001'")));
+    QVERIFY(FromGbk(HttpRequest(fresh, url(QStringLiteral("/magent/top.aspx")), signedIn))
+                .contains(QStringLiteral("AgentId: '80001'")));
     HttpOptions logout = signedIn;
     logout.followRedirects = false;
     m_sim->addResponseHeader(QStringLiteral("Set-Cookie"), QStringLiteral("lang=zh; path=/"));
@@ -243,7 +247,8 @@ void TestHttpRequest::redirects()
         QVERIFY2(pairs.match(cookies).hasMatch(), qPrintable(cookies));
     }
     // Either way the sign-in cookies are in the store.
-    QVERIFY(FromGbk(HttpRequest(*m_client, url(QStringLiteral("/magent/top.aspx")))).contains(QStringLiteral("AgentId: '80001'")));
+    QVERIFY(FromGbk(HttpRequest(*m_client, url(QStringLiteral("/magent/top.aspx"))))
+                .contains(QStringLiteral("AgentId: '80001'")));
 }
 
 // Header blocks longer than 2048 bytes still yield every cookie.
@@ -263,7 +268,8 @@ void TestHttpRequest::longHeaderBlockKeepsEveryCookie()
     QVERIFY(headers.size() > 3000);
     QVERIFY(headers.contains(QString(3000, u'p')));
     QCOMPARE(cookies.count(u';'), 3);
-    QVERIFY2(cookies.startsWith(QStringLiteral("bare=3;")) || cookies.contains(QStringLiteral(";bare=3;")), qPrintable(cookies));
+    QVERIFY2(cookies.startsWith(QStringLiteral("bare=3;")) || cookies.contains(QStringLiteral(";bare=3;")),
+        qPrintable(cookies));
     QVERIFY(cookies.contains(QStringLiteral("DomoraAuth=")));
 }
 
@@ -284,14 +290,17 @@ void TestHttpRequest::timeoutReturnsTextWhileTimersFire()
     const qint64 ms = waited.elapsed();
     window.stop();
     QCOMPARE(answer, HttpTimeoutText());
-    QCOMPARE(FromGbk(answer), QStringLiteral("超时返回，指定网站不能访问，或者你的网络出现问题，你可以把参数中的＂超时返回＂的值设置长一些。"));
+    QCOMPARE(FromGbk(answer),
+        QStringLiteral(
+            "超时返回，指定网站不能访问，或者你的网络出现问题，你可以把参数中的＂超时返回＂的值设置长一些。"));
     QCOMPARE(headers, QStringLiteral("untouched"));
     QVERIFY2(ms >= 1000 && ms < 4500, qPrintable(QString::number(ms)));
     QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
 
     // The abandoned answer is never read: the next request gets its own.
     m_sim->setResponseDelay(0);
-    QVERIFY(FromGbk(HttpRequest(*m_client, url(QStringLiteral("/login.aspx")))).contains(QStringLiteral("Domora帮登录")));
+    QVERIFY(
+        FromGbk(HttpRequest(*m_client, url(QStringLiteral("/login.aspx")))).contains(QStringLiteral("Domora帮登录")));
 }
 
 void TestHttpRequest::timeoutZeroEndsAtFirstWakeUp()
@@ -305,7 +314,12 @@ void TestHttpRequest::nestedRequestsEachGetTheirOwnAnswer()
 {
     m_sim->setResponseDelay(300);
     QByteArray inner;
-    QTimer::singleShot(50, this, [&] { inner = HttpRequest(*m_client, url(QStringLiteral("/login.aspx"))); });
+    // A handler that runs while the first request waits, as a click would.
+    QTimer handler;
+    handler.setSingleShot(true);
+    connect(
+        &handler, &QTimer::timeout, this, [&] { inner = HttpRequest(*m_client, url(QStringLiteral("/login.aspx"))); });
+    handler.start(50);
     const QByteArray outer = HttpRequest(*m_client, url(QStringLiteral("/")));
     QVERIFY(FromGbk(outer).contains(QStringLiteral("经纪人之家")));
     QVERIFY(FromGbk(inner).contains(QStringLiteral("Domora帮登录")));

@@ -8,7 +8,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
-
 #include <csignal>
 #include <memory>
 
@@ -40,12 +39,15 @@ private slots:
     void programStopsOnSignal();
 
 private:
-    QString get(const QString& path) { return FromGbk(HttpRequest(*m_client, m_sim->baseUrl() + path)); }
+    QString get(const QString& path)
+    {
+        return FromGbk(HttpRequest(*m_client, m_sim->baseUrl() + path));
+    }
     void signIn(const QString& user = QStringLiteral("demo"), const QString& password = QStringLiteral("demo123"));
     static QString refreshPath(const QString& id, const QString& agent = QStringLiteral("80001"))
     {
         return QStringLiteral("/Magent/House/HouseListAction.aspx?businesstype=cs&agentid=") + agent
-               + QStringLiteral("&action=refhouse&houseid=") + id;
+            + QStringLiteral("&action=refhouse&houseid=") + id;
     }
 
     std::unique_ptr<PortalSimulator> m_sim;
@@ -89,7 +91,7 @@ void TestPortalSimulator::signInPage()
     QStringList names;
     for (auto it = input.globalMatch(page); it.hasNext();)
         names.append(it.next().captured(1));
-    QCOMPARE(names.mid(0, 2), QStringList({QStringLiteral("username"), QStringLiteral("password")}));
+    QCOMPARE(names.mid(0, 2), QStringList({ QStringLiteral("username"), QStringLiteral("password") }));
     QVERIFY(page.contains(QStringLiteral("demo")) && page.contains(QStringLiteral("demo123")));
 }
 
@@ -125,7 +127,8 @@ void TestPortalSimulator::listPages_data()
     QTest::addColumn<QString>("firstId");
     QTest::newRow("sale page 1") << QStringLiteral("businesstype=cs") << 20 << QStringLiteral("1020301");
     QTest::newRow("sale page 3") << QStringLiteral("businesstype=cs&page=3") << 5 << QString::number(1020301 + 37 * 40);
-    QTest::newRow("rent page 2") << QStringLiteral("businesstype=cz&page=2") << 5 << QString::number(20456012 + 53 * 20);
+    QTest::newRow("rent page 2") << QStringLiteral("businesstype=cz&page=2") << 5
+                                 << QString::number(20456012 + 53 * 20);
     QTest::newRow("page past the end") << QStringLiteral("businesstype=cz&page=9") << 5
                                        << QString::number(20456012 + 53 * 20);
 }
@@ -207,8 +210,8 @@ void TestPortalSimulator::ownAccounts()
     other.user = QStringLiteral("王经理");
     other.password = QStringLiteral("pw");
     other.agentId = QStringLiteral("90002");
-    other.saleIds = {QStringLiteral("555001")};
-    m_sim->setAccounts({other});
+    other.saleIds = { QStringLiteral("555001") };
+    m_sim->setAccounts({ other });
     signIn(QStringLiteral("demo"));
     QVERIFY(get(QStringLiteral("/magent/top.aspx")).contains(QStringLiteral("请先登录！")));
     signIn(QStringLiteral("王经理"), QStringLiteral("pw"));
@@ -258,12 +261,12 @@ void TestPortalSimulator::programStopsOnSignal()
     const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/../tools/portal-sim/portal-sim");
     QVERIFY2(QFileInfo::exists(program), qPrintable(program));
     QProcess sim;
-    sim.start(program, {QStringLiteral("--port"), QStringLiteral("0")});
+    sim.start(program, { QStringLiteral("--port"), QStringLiteral("0") });
     QVERIFY(sim.waitForStarted());
     QVERIFY(sim.waitForReadyRead(10000));
     const QString banner = QString::fromUtf8(sim.readLine());
-    const QRegularExpressionMatch where =
-        QRegularExpression(QStringLiteral("listening on (http://127\\.0\\.0\\.1:\\d+)")).match(banner);
+    const QRegularExpressionMatch where
+        = QRegularExpression(QStringLiteral("listening on (http://127\\.0\\.0\\.1:\\d+)")).match(banner);
     QVERIFY2(where.hasMatch(), qPrintable(banner));
     QVERIFY(FromGbk(HttpRequest(*m_client, where.captured(1) + PortalSimulator::signInPath()))
                 .contains(QStringLiteral("Domora帮登录")));

@@ -39,11 +39,12 @@ void TestRequestBuilding::urlParts_data()
                                       << QStringLiteral("/?next=https://x") << 80;
     QTest::newRow("path holding the host name")
         << QStringLiteral("http://ab/ab/c") << QStringLiteral("ab") << QStringLiteral("/ab/c") << 80;
-    QTest::newRow("empty port") << QStringLiteral("http://host:/x") << QStringLiteral("host") << QStringLiteral("/x") << 80;
+    QTest::newRow("empty port") << QStringLiteral("http://host:/x") << QStringLiteral("host") << QStringLiteral("/x")
+                                << 80;
     QTest::newRow("port out of range") << QStringLiteral("http://host:70000/") << QStringLiteral("host")
                                        << QStringLiteral("/") << 80;
-    QTest::newRow("loopback") << QStringLiteral("http://127.0.0.1:18080/magent/top.aspx")
-                              << QStringLiteral("127.0.0.1") << QStringLiteral("/magent/top.aspx") << 18080;
+    QTest::newRow("loopback") << QStringLiteral("http://127.0.0.1:18080/magent/top.aspx") << QStringLiteral("127.0.0.1")
+                              << QStringLiteral("/magent/top.aspx") << 18080;
 }
 
 void TestRequestBuilding::urlParts()
@@ -95,12 +96,11 @@ void TestRequestBuilding::headerBlock_data()
     QTest::newRow("Accept-Language alone suppresses Accept")
         << QStringLiteral("Accept-Language: en\r\n") << false << QByteArray() << QString()
         << QStringLiteral("Accept-Language: en\r\n") + referer;
-    QTest::newRow("own Accept and Referer") << QStringLiteral("Accept: */*\r\nReferer: http://r/\r\n") << false
-                                            << QByteArray() << QString()
-                                            << QStringLiteral("Accept: */*\r\nReferer: http://r/\r\n") + language;
+    QTest::newRow("own Accept and Referer")
+        << QStringLiteral("Accept: */*\r\nReferer: http://r/\r\n") << false << QByteArray() << QString()
+        << QStringLiteral("Accept: */*\r\nReferer: http://r/\r\n") + language;
     QTest::newRow("RefererNo removes itself") << QStringLiteral("X-A: 1\r\nRefererNo\r\n") << false << QByteArray()
-                                              << QString()
-                                              << QStringLiteral("X-A: 1\r\n\r\n") + accept + language;
+                                              << QString() << QStringLiteral("X-A: 1\r\n\r\n") + accept + language;
     QTest::newRow("GET with cookies") << QString() << false << QByteArray() << QStringLiteral("a=1; b=2")
                                       << accept + referer + language + QStringLiteral("Cookie: a=1; b=2\r\n\r\n");
     QTest::newRow("GET ignores a body") << QString() << false << QByteArrayLiteral("0123456789") << QString()
@@ -111,9 +111,10 @@ void TestRequestBuilding::headerBlock_data()
     QTest::newRow("POST with own Content-Type and cookies")
         << QStringLiteral("Content-Type: text/plain\r\n") << true << QByteArrayLiteral("abc") << QStringLiteral("s=9")
         << QStringLiteral("Content-Type: text/plain\r\n") + accept + referer + language
-               + QStringLiteral("Content-Length: 3\r\nCookie: s=9\r\n\r\n");
+            + QStringLiteral("Content-Length: 3\r\nCookie: s=9\r\n\r\n");
     QTest::newRow("length counts bytes") << QString() << true << QByteArray("\xc4\xe3\xba\xc3") << QString()
-                                         << accept + referer + language + form + QStringLiteral("Content-Length: 4\r\n");
+                                         << accept + referer + language + form
+            + QStringLiteral("Content-Length: 4\r\n");
 }
 
 void TestRequestBuilding::headerBlock()
@@ -132,7 +133,8 @@ void TestRequestBuilding::userAgent_data()
     QTest::addColumn<QString>("agent");
     QTest::newRow("none given") << QString() << DefaultUserAgent();
     QTest::newRow("given") << QStringLiteral("X: 1\r\nuser-agent:  Probe/2 \r\n") << QStringLiteral("Probe/2");
-    QTest::newRow("ideographic spaces trimmed") << QStringLiteral("User-Agent:\u3000Probe\r\n") << QStringLiteral("Probe");
+    QTest::newRow("ideographic spaces trimmed")
+        << QStringLiteral("User-Agent:\u3000Probe\r\n") << QStringLiteral("Probe");
 }
 
 void TestRequestBuilding::userAgent()
@@ -146,8 +148,7 @@ void TestRequestBuilding::userAgent()
 void TestRequestBuilding::headerLines()
 {
     const auto lines = HeaderLines(QStringLiteral("A: 1\r\n\r\nnot a header\r\nB:two words \r\nCookie: x=1\r\n\r\n"));
-    const QList<QPair<QByteArray, QByteArray>> expected{
-        {"A", "1"}, {"B", "two words"}, {"Cookie", "x=1"}};
+    const QList<QPair<QByteArray, QByteArray>> expected { { "A", "1" }, { "B", "two words" }, { "Cookie", "x=1" } };
     QCOMPARE(lines, expected);
 }
 

@@ -442,10 +442,11 @@ void TestPlanEditor::arrowKeysStepAndWrap_data()
     QTest::addColumn<QString>("start");
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("keypad");
 
     const auto row = [](const char* tag, const char* box, const char* start, Qt::Key key, const char* expected) {
         QTest::newRow(tag) << QString::fromUtf8(box) << QString::fromUtf8(start) << int(key)
-                           << QString::fromUtf8(expected);
+                           << QString::fromUtf8(expected) << false;
     };
     row("hour 23 up wraps", "编辑框时1", "23", Qt::Key_Up, "0");
     row("hour 22 up", "编辑框时2", "22", Qt::Key_Up, "23");
@@ -461,6 +462,8 @@ void TestPlanEditor::arrowKeysStepAndWrap_data()
     row("minute 75 steps up", "编辑框分2", "75", Qt::Key_Up, "76");
     row("negative steps on", "编辑框时2", "-1", Qt::Key_Down, "-2");
     row("text after digits", "编辑框时1", "9x", Qt::Key_Up, "10");
+    QTest::newRow("keypad up wraps") << QStringLiteral("编辑框分1") << QStringLiteral("59") << int(Qt::Key_Up)
+                                     << QStringLiteral("0") << true;
 }
 
 void TestPlanEditor::arrowKeysStepAndWrap()
@@ -469,6 +472,7 @@ void TestPlanEditor::arrowKeysStepAndWrap()
     QFETCH(QString, start);
     QFETCH(int, key);
     QFETCH(QString, expected);
+    QFETCH(bool, keypad);
 
     EditorFixture f;
     f.open();
@@ -476,7 +480,7 @@ void TestPlanEditor::arrowKeysStepAndWrap()
     QVERIFY(edit);
     edit->setProgramText(start);
     edit->setFocus();
-    QTest::keyClick(edit, Qt::Key(key));
+    QTest::keyClick(edit, Qt::Key(key), keypad ? Qt::KeypadModifier : Qt::NoModifier);
     QCOMPARE(edit->text(), expected);
     QCOMPARE(f.setting(box), expected);
 }

@@ -10,8 +10,9 @@ namespace {
 
 void usage()
 {
-    std::fprintf(stderr, "usage: portal-sim [--port N]\n"
-                         "Serves the Domora portal (all three hosts) on 127.0.0.1:N; N = 0 picks a free port.\n");
+    std::fprintf(stderr,
+        "usage: portal-sim [--port N]\n"
+        "Serves the Domora portal (all three hosts) on 127.0.0.1:N; N = 0 picks a free port.\n");
 }
 
 } // namespace

@@ -6,12 +6,10 @@
 #include <QLocale>
 #include <QUrl>
 #include <QUrlQuery>
-
-#include <httplib.h>
-
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <httplib.h>
 #include <memory>
 #include <mutex>
 #include <random>
@@ -25,19 +23,19 @@ QString html(const QString& title, const QString& body)
 {
     return QStringLiteral("<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\">"
                           "<title>")
-           + title + QStringLiteral("</title></head><body>") + body + QStringLiteral("</body></html>");
+        + title + QStringLiteral("</title></head><body>") + body + QStringLiteral("</body></html>");
 }
 
 QString alertPage(const QString& message)
 {
-    return html(QStringLiteral("刷新房源"), QStringLiteral("<script>alert('") + message
-                                                + QStringLiteral("');history.back();</script>"));
+    return html(QStringLiteral("刷新房源"),
+        QStringLiteral("<script>alert('") + message + QStringLiteral("');history.back();</script>"));
 }
 
 QString notSignedInPage()
 {
-    return html(QStringLiteral("请先登录"),
-                QStringLiteral("<p>请先登录！</p><p><a href=\"/login.aspx\">经纪人登录</a></p>"));
+    return html(
+        QStringLiteral("请先登录"), QStringLiteral("<p>请先登录！</p><p><a href=\"/login.aspx\">经纪人登录</a></p>"));
 }
 
 void addSetCookie(httplib::Response& res, const QString& cookie)
@@ -83,16 +81,17 @@ QMap<QString, QString> parseCookies(const std::string& header)
 
 QString listingTitle(int index, bool rent)
 {
-    static const char16_t* const estates[] = {u"阳光花园", u"翠湖苑", u"金桂小区", u"滨江一号", u"东方明珠城",
-                                               u"和平里", u"锦绣家园", u"紫荆公寓"};
+    static const char16_t* const estates[]
+        = { u"阳光花园", u"翠湖苑", u"金桂小区", u"滨江一号", u"东方明珠城", u"和平里", u"锦绣家园", u"紫荆公寓" };
     const QString estate = QString::fromUtf16(estates[index % 8]);
     const int rooms = 1 + index % 4;
     const int area = 45 + (index * 7) % 90;
-    return estate + QStringLiteral(" %1室%2厅 %3平米 %4")
-                        .arg(rooms)
-                        .arg(1 + index % 2)
-                        .arg(area)
-                        .arg(rent ? QStringLiteral("出租") : QStringLiteral("出售"));
+    return estate
+        + QStringLiteral(" %1室%2厅 %3平米 %4")
+              .arg(rooms)
+              .arg(1 + index % 2)
+              .arg(area)
+              .arg(rent ? QStringLiteral("出租") : QStringLiteral("出售"));
 }
 
 } // namespace
@@ -130,12 +129,12 @@ struct PortalSimulator::State
     std::function<QDate()> today = [] { return QDate::currentDate(); };
     QList<PortalRequest> requests;
     QList<QPair<QString, QString>> extraHeaders;
-    std::atomic<int> delayMs{0};
-    std::mt19937_64 random{std::random_device{}()};
+    std::atomic<int> delayMs { 0 };
+    std::mt19937_64 random { std::random_device {}() };
 
     std::unique_ptr<httplib::Server> server;
     std::thread thread;
-    std::atomic<bool> stopping{false};
+    std::atomic<bool> stopping { false };
     std::condition_variable stopSignal;
     quint16 port = 0;
 
@@ -160,7 +159,7 @@ void PortalSimulator::State::record(const httplib::Request& req)
     r.host = QString::fromStdString(req.get_header_value("Host"));
     r.cookies = parseCookies(req.get_header_value("Cookie"));
     for (const auto& [name, value] : req.headers)
-        r.headers.append({QString::fromStdString(name), QString::fromStdString(value)});
+        r.headers.append({ QString::fromStdString(name), QString::fromStdString(value) });
     r.body = QByteArray::fromStdString(req.body);
     std::lock_guard lock(mutex);
     requests.append(std::move(r));
@@ -178,7 +177,7 @@ void PortalSimulator::State::waitDelay()
 
 const PortalAccount* PortalSimulator::State::signedIn(const QMap<QString, QString>& cookies) const
 {
-    for (const QString& name : {persistentCookieName(), sessionCookieName()}) {
+    for (const QString& name : { persistentCookieName(), sessionCookieName() }) {
         const auto token = tokens.constFind(cookies.value(name));
         if (token == tokens.constEnd())
             continue;
@@ -204,15 +203,15 @@ QString PortalSimulator::State::listPage(const PortalAccount& account, bool rent
     const int pages = std::max<int>(1, int((ids.size() + kPageSize - 1) / kPageSize));
     page = std::clamp(page, 1, pages);
     QString body = QStringLiteral("<h2>") + (rent ? QStringLiteral("出租房源") : QStringLiteral("出售房源"))
-                   + QStringLiteral("</h2><p><a href=\"/magent/house/houselist.aspx?businesstype=cs\">出售房源</a> | "
-                                    "<a href=\"/magent/house/houselist.aspx?businesstype=cz\">出租房源</a> | "
-                                    "<a href=\"/magent/logout.aspx\">退出登录</a></p>"
-                                    "<table border=1><tr><th><input type=checkbox name=checkall "
-                                    "id=checkall>全选</th><th>房源编号</th><th>标题</th></tr>");
+        + QStringLiteral("</h2><p><a href=\"/magent/house/houselist.aspx?businesstype=cs\">出售房源</a> | "
+                         "<a href=\"/magent/house/houselist.aspx?businesstype=cz\">出租房源</a> | "
+                         "<a href=\"/magent/logout.aspx\">退出登录</a></p>"
+                         "<table border=1><tr><th><input type=checkbox name=checkall "
+                         "id=checkall>全选</th><th>房源编号</th><th>标题</th></tr>");
     for (int i = (page - 1) * kPageSize; i < std::min<int>(int(ids.size()), page * kPageSize); ++i) {
         body += QStringLiteral("<tr><td><input type=checkbox name=selectitem value=") + ids.at(i)
-                + QStringLiteral("></td><td>") + ids.at(i) + QStringLiteral("</td><td>")
-                + listingTitle(i, rent) + QStringLiteral("</td></tr>");
+            + QStringLiteral("></td><td>") + ids.at(i) + QStringLiteral("</td><td>") + listingTitle(i, rent)
+            + QStringLiteral("</td></tr>");
     }
     body += QStringLiteral("</table><p>共 %1 条 第 %2/%3 页 ").arg(ids.size()).arg(page).arg(pages);
     for (int p = 1; p <= pages; ++p) {
@@ -227,8 +226,7 @@ QString PortalSimulator::State::listPage(const PortalAccount& account, bool rent
     return html(QStringLiteral("房源管理"), body);
 }
 
-QString PortalSimulator::State::refresh(const PortalAccount& account, const QString& listingId,
-                                        const QString& agentId)
+QString PortalSimulator::State::refresh(const PortalAccount& account, const QString& listingId, const QString& agentId)
 {
     if (!account.saleIds.contains(listingId) && !account.rentIds.contains(listingId))
         return alertPage(QStringLiteral("房源不存在或已删除！"));
@@ -238,7 +236,7 @@ QString PortalSimulator::State::refresh(const PortalAccount& account, const QStr
         --failure->first;
         return alertPage(failure->second);
     }
-    const QPair<QString, QDate> dayKey{listingId, today()};
+    const QPair<QString, QDate> dayKey { listingId, today() };
     if (auto limit = dailyLimits.constFind(listingId);
         limit != dailyLimits.constEnd() && refreshesByDay.value(dayKey) >= limit->first)
         return alertPage(limit->second);
@@ -264,9 +262,9 @@ void PortalSimulator::State::handle(const httplib::Request& req, httplib::Respon
         // that accepts it).
         auto bytes = std::make_shared<QByteArray>(ToGbk(page));
         res.set_content_provider(size_t(bytes->size()), "text/html; charset=gbk",
-                                 [bytes](size_t offset, size_t length, httplib::DataSink& sink) {
-                                     return sink.write(bytes->constData() + offset, length);
-                                 });
+            [bytes](size_t offset, size_t length, httplib::DataSink& sink) {
+                return sink.write(bytes->constData() + offset, length);
+            });
     };
 
     std::unique_lock lock(mutex);
@@ -276,7 +274,7 @@ void PortalSimulator::State::handle(const httplib::Request& req, httplib::Respon
 
     if (path == u"/" || path == u"/default.aspx" || path == u"/index.aspx") {
         send(html(QStringLiteral("Domora网 经纪人之家"),
-                  QStringLiteral("<h1>Domora网 经纪人之家</h1><p><a href=\"/login.aspx\">经纪人登录</a></p>")));
+            QStringLiteral("<h1>Domora网 经纪人之家</h1><p><a href=\"/login.aspx\">经纪人登录</a></p>")));
         return;
     }
     if (path == u"/login.aspx") {
@@ -289,9 +287,11 @@ void PortalSimulator::State::handle(const httplib::Request& req, httplib::Respon
                 if (known.user != user || known.password != password)
                     continue;
                 const QDateTime expiry = QDateTime::currentDateTimeUtc().addDays(30);
-                const QString expires = QLocale::c().toString(expiry, QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'"));
-                addSetCookie(res, persistentCookieName() + u'=' + newToken(user) + QStringLiteral("; expires=")
-                                      + expires + QStringLiteral("; path=/"));
+                const QString expires
+                    = QLocale::c().toString(expiry, QStringLiteral("ddd, dd MMM yyyy hh:mm:ss 'GMT'"));
+                addSetCookie(res,
+                    persistentCookieName() + u'=' + newToken(user) + QStringLiteral("; expires=") + expires
+                        + QStringLiteral("; path=/"));
                 addSetCookie(res, sessionCookieName() + u'=' + newToken(user) + QStringLiteral("; path=/; HttpOnly"));
                 res.set_redirect("/magent/default.aspx", 302);
                 return;
@@ -302,15 +302,15 @@ void PortalSimulator::State::handle(const httplib::Request& req, httplib::Respon
         for (const PortalAccount& known : std::as_const(accounts)) {
             if (known.user == demoAccount().user)
                 hint = QStringLiteral("<p>演示账号：") + known.user + QStringLiteral("　密码：") + known.password
-                       + QStringLiteral("</p>");
+                    + QStringLiteral("</p>");
         }
         send(html(QStringLiteral("Domora帮登录"),
-                  QStringLiteral("<h1>Domora帮 经纪人登录</h1>") + error
-                      + QStringLiteral("<form method=\"post\" action=\"/login.aspx\">"
-                                       "<p>账号：<input type=\"text\" name=\"username\" id=\"username\"></p>"
-                                       "<p>密码：<input type=\"password\" name=\"password\" id=\"password\"></p>"
-                                       "<p><input type=\"submit\" value=\"登录\"></p></form>")
-                      + hint));
+            QStringLiteral("<h1>Domora帮 经纪人登录</h1>") + error
+                + QStringLiteral("<form method=\"post\" action=\"/login.aspx\">"
+                                 "<p>账号：<input type=\"text\" name=\"username\" id=\"username\"></p>"
+                                 "<p>密码：<input type=\"password\" name=\"password\" id=\"password\"></p>"
+                                 "<p><input type=\"submit\" value=\"登录\"></p></form>")
+                + hint));
         return;
     }
     if (path == u"/magent/logout.aspx") {
@@ -332,18 +332,17 @@ void PortalSimulator::State::handle(const httplib::Request& req, httplib::Respon
     }
     if (path == u"/magent/default.aspx" || path == u"/magent/" || path == u"/magent/index.aspx") {
         send(html(QStringLiteral("经纪人后台"),
-                  QStringLiteral("<iframe src=\"/magent/top.aspx\" width=\"100%\" height=\"60\"></iframe>"
-                                 "<p><a href=\"/magent/house/houselist.aspx?businesstype=cs\">出售房源</a> | "
-                                 "<a href=\"/magent/house/houselist.aspx?businesstype=cz\">出租房源</a> | "
-                                 "<a href=\"/magent/logout.aspx\">退出登录</a></p>")));
+            QStringLiteral("<iframe src=\"/magent/top.aspx\" width=\"100%\" height=\"60\"></iframe>"
+                           "<p><a href=\"/magent/house/houselist.aspx?businesstype=cs\">出售房源</a> | "
+                           "<a href=\"/magent/house/houselist.aspx?businesstype=cz\">出租房源</a> | "
+                           "<a href=\"/magent/logout.aspx\">退出登录</a></p>")));
         return;
     }
     if (path == u"/magent/top.aspx") {
         send(html(QStringLiteral("经纪人后台"),
-                  QStringLiteral("<script type=\"text/javascript\">var agentInfo = { AgentId: '") + account->agentId
-                      + QStringLiteral("', UserName: '") + account->user
-                      + QStringLiteral("' };</script><p>欢迎您，") + account->user
-                      + QStringLiteral(" <a href=\"/magent/logout.aspx\" target=\"_top\">退出登录</a></p>")));
+            QStringLiteral("<script type=\"text/javascript\">var agentInfo = { AgentId: '") + account->agentId
+                + QStringLiteral("', UserName: '") + account->user + QStringLiteral("' };</script><p>欢迎您，")
+                + account->user + QStringLiteral(" <a href=\"/magent/logout.aspx\" target=\"_top\">退出登录</a></p>")));
         return;
     }
     if (path == u"/magent/house/houselist.aspx") {
@@ -478,7 +477,7 @@ void PortalSimulator::addAccount(const PortalAccount& account)
 void PortalSimulator::failFirstRefreshes(const QString& listingId, int count, const QString& message)
 {
     std::lock_guard lock(d->mutex);
-    d->failures.insert(listingId, {count, message});
+    d->failures.insert(listingId, { count, message });
 }
 
 void PortalSimulator::setResponseDelay(int milliseconds)
@@ -489,13 +488,13 @@ void PortalSimulator::setResponseDelay(int milliseconds)
 void PortalSimulator::setDailyRefreshLimit(const QString& listingId, int limit, const QString& message)
 {
     std::lock_guard lock(d->mutex);
-    d->dailyLimits.insert(listingId, {limit, message});
+    d->dailyLimits.insert(listingId, { limit, message });
 }
 
 void PortalSimulator::addResponseHeader(const QString& name, const QString& value)
 {
     std::lock_guard lock(d->mutex);
-    d->extraHeaders.append({name, value});
+    d->extraHeaders.append({ name, value });
 }
 
 void PortalSimulator::setDateSource(std::function<QDate()> today)

@@ -7,7 +7,6 @@
 #include <QPair>
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 #include <memory>
 
@@ -25,9 +24,9 @@ struct PortalAccount
 struct PortalRequest
 {
     QString method;
-    QString path;  // as sent, without the query
+    QString path; // as sent, without the query
     QString query; // as sent, without the "?"
-    QString host;  // the Host header
+    QString host; // the Host header
     QMap<QString, QString> cookies;
     QList<QPair<QString, QString>> headers;
     QByteArray body;
@@ -68,12 +67,12 @@ public:
 
     // The next count refreshes of the listing fail with message.
     void failFirstRefreshes(const QString& listingId, int count,
-                            const QString& message = QStringLiteral("系统繁忙，刷新失败，请稍后再试！"));
+        const QString& message = QStringLiteral("系统繁忙，刷新失败，请稍后再试！"));
     // Every answer waits this long first (0: none).
     void setResponseDelay(int milliseconds);
     // At most limit successful refreshes of the listing a day; beyond that, message.
-    void setDailyRefreshLimit(const QString& listingId, int limit,
-                              const QString& message = QStringLiteral("该房源今日刷新次数已用完！"));
+    void setDailyRefreshLimit(
+        const QString& listingId, int limit, const QString& message = QStringLiteral("该房源今日刷新次数已用完！"));
     // A header added to every answer (to try long header blocks, for instance).
     void addResponseHeader(const QString& name, const QString& value);
     // The day that the daily limits count by (the system's date unless set).
