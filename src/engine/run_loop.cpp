@@ -59,15 +59,14 @@ QString SelectBatch(const RefreshPlan& plan)
     return batch.join(u',');
 }
 
-RefreshRunLoop::RefreshRunLoop(AppState& state, Clock& clock, PlanStore& store, EngineView& view,
-                               ListingRefresher& refresher)
+RefreshRunLoop::RefreshRunLoop(
+    AppState& state, Clock& clock, PlanStore& store, EngineView& view, ListingRefresher& refresher)
     : m_state(state)
     , m_clock(clock)
     , m_store(store)
     , m_view(view)
     , m_refresher(refresher)
-{
-}
+{ }
 
 void RefreshRunLoop::Stop()
 {
@@ -86,7 +85,7 @@ void RefreshRunLoop::AppendLogLine(const QString& text)
         return;
     const QTime t = m_clock.now().time();
     m_view.appendLogText(twoDigits(t.hour()) + u':' + twoDigits(t.minute()) + u':' + twoDigits(t.second())
-                         + QStringLiteral("  ") + text + QStringLiteral("\r\n"));
+        + QStringLiteral("  ") + text + QStringLiteral("\r\n"));
 }
 
 void RefreshRunLoop::updateNodeText()
@@ -147,7 +146,7 @@ void RefreshRunLoop::refreshPlanCache()
         // LoadPlan finds the first row of a name and treats a nameless row as missing.
         if (plan.nick.isEmpty() || m_plans.contains(plan.nick))
             continue;
-        m_plans.insert(plan.nick, CachedPlan{plan});
+        m_plans.insert(plan.nick, CachedPlan { plan });
     }
     m_plansVersion = version;
     m_plansLoaded = true;
