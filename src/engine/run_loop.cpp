@@ -180,11 +180,7 @@ void RefreshRunLoop::servePlan(const QString& rowName, const RefreshPlan& plan)
 
     const QStringList pieces = SplitListingIds(batch);
     QString lastTried;
-    bool triedAny = false;
     for (const QString& id : pieces) {
-        if (m_abandoned)
-            break;
-        triedAny = true;
         lastTried = id;
         QString result = m_refresher.RefreshListing(id);
         if (result != kRefreshed && !m_abandoned) {
@@ -205,13 +201,9 @@ void RefreshRunLoop::servePlan(const QString& rowName, const RefreshPlan& plan)
             AppendLogLine(nick + u' ' + id + QStringLiteral("  ") + result);
         }
     }
-    if (!m_abandoned) {
-        // The text after the last ",", or the whole batch without one.
-        m_store.SavePlanProgress(nick, batch.mid(batch.lastIndexOf(u',') + 1));
-    } else if (triedAny) {
-        // Cut short by closing: rotation goes on after the last listing actually tried.
-        m_store.SavePlanProgress(nick, lastTried);
-    }
+    // The text after the last "," (the whole batch without one); when closing cut the
+    // batch short, the last listing actually tried, so the rotation skips nothing.
+    m_store.SavePlanProgress(nick, m_abandoned ? lastTried : batch.mid(batch.lastIndexOf(u',') + 1));
 }
 
 void RefreshRunLoop::RunRefreshLoop()

@@ -212,7 +212,8 @@ private slots:
     void storeChangesSeenDuringRun();
     void planDeletedWhileAnotherIsServed();
     void dayChangeRestartsCounts();
-    void closingWindowDuringRequest();
+    void closingWindow_data();
+    void closingWindow();
     void emptyBatchLogged_data();
     void emptyBatchLogged();
 };
@@ -578,26 +579,49 @@ void TestRunLoop::dayChangeRestartsCounts()
     QCOMPARE(rig.state.FiredNodeLog.text(), QStringLiteral("\r\n2026年3月6日P00:00"));
 }
 
-void TestRunLoop::closingWindowDuringRequest()
+void TestRunLoop::closingWindow_data()
 {
-    Rig rig;
-    rig.addPlan(makePlan(QStringLiteral("P"), QStringLiteral("1,2,3"), QStringLiteral("08:00"), QStringLiteral("1")));
-    rig.refresher->onRequest = [&](const QString& id) {
-        if (id == u"2") {
-            rig.view.closed = true;
-            rig.loop->abandon();
-        }
-    };
-    rig.runUntil(at(8, 5));
+    QTest::addColumn<bool>("duringRetryWait");
+    QTest::addColumn<int>("counted");
 
-    // The request under way comes back and is counted; nothing is sent after it.
+    // Closed as listing 2 goes out: that request comes back and is counted.
+    QTest::newRow("during a request") << false << 2;
+    // Closed while waiting to try listing 2 again: the retry is not sent.
+    QTest::newRow("during the retry wait") << true << 1;
+}
+
+void TestRunLoop::closingWindow()
+{
+    QFETCH(bool, duringRetryWait);
+    QFETCH(int, counted);
+
+    Rig rig;
+    rig.addPlan(makePlan(u"P"_s, u"1,2,3"_s, u"08:00"_s, u"1"_s));
+    auto close = [&] {
+        rig.view.closed = true;
+        rig.loop->abandon();
+    };
+    if (duringRetryWait) {
+        rig.sim.failFirstRefreshes(u"2"_s, 1);
+    } else {
+        rig.refresher->onRequest = [&](const QString& id) {
+            if (id == u"2")
+                close();
+        };
+    }
+    rig.runUntil(at(8, 5), [&] {
+        if (duringRetryWait && !rig.view.closed && rig.requests().size() == 2)
+            close();
+    });
+
     QCOMPARE(rig.requests(), (QStringList { u"1"_s, u"2"_s }));
     QCOMPARE(rig.view.touchesAfterClose, 0);
-    QCOMPARE(rig.store.ReadDailyTotal(), 2);
-    QCOMPARE(rig.store.LoadPlan(QStringLiteral("P")).today, QStringLiteral("2"));
-    QCOMPARE(rig.progress(QStringLiteral("P")), QStringLiteral("2"));
+    QCOMPARE(rig.store.ReadDailyTotal(), counted);
+    QCOMPARE(rig.store.LoadPlan(u"P"_s).today, QString::number(counted));
+    // The rotation goes on after the last listing tried.
+    QCOMPARE(rig.progress(u"P"_s), u"2"_s);
     QVERIFY(!rig.loop->isRunning());
-    QVERIFY(rig.clock.now() < at(8, 0, 1));
+    QVERIFY(rig.clock.now() < at(8, 0, 2));
     // A later click does not start a loop on a window that is going away.
     rig.loop->RunRefreshLoop();
     QCOMPARE(rig.view.touchesAfterClose, 0);
