@@ -10,7 +10,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-
 #include <cstdio>
 
 int main(int argc, char** argv)

@@ -15,7 +15,6 @@
 #include <QElapsedTimer>
 #include <QStringList>
 #include <QTimer>
-
 #include <cstdio>
 #include <ctime>
 
@@ -24,13 +23,30 @@ namespace {
 class BenchView final : public EngineView
 {
 public:
-    void appendLogText(const QString& text) override { log += text; }
-    void setStatusPanel(int panel, const QString& text) override { panels[panel] = text; }
-    QString statusPanel(int panel) const override { return panels[panel]; }
-    int planRowCount() const override { return int(rows.size()); }
-    QString planRowName(int row) const override { return row < rows.size() ? rows.at(row) : QString(); }
-    void ShowPlanToday(const QString&, int) override {}
-    void setStartEnabled(bool) override {}
+    void appendLogText(const QString& text) override
+    {
+        log += text;
+    }
+    void setStatusPanel(int panel, const QString& text) override
+    {
+        panels[panel] = text;
+    }
+    QString statusPanel(int panel) const override
+    {
+        return panels[panel];
+    }
+    int planRowCount() const override
+    {
+        return int(rows.size());
+    }
+    QString planRowName(int row) const override
+    {
+        return row < rows.size() ? rows.at(row) : QString();
+    }
+    void ShowPlanToday(const QString&, int) override
+    { }
+    void setStartEnabled(bool) override
+    { }
 
     QString log;
     QString panels[4];
@@ -39,7 +55,7 @@ public:
 
 double processCpuSeconds()
 {
-    timespec ts{};
+    timespec ts {};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
 }

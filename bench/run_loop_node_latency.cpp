@@ -9,10 +9,9 @@
 #include "engine/run_loop.h"
 #include "http/http_client.h"
 #include "plans/plan_store.h"
+#include "portal_simulator.h"
 #include "support/fake_message_presenter.h"
 #include "support/temp_data_dir.h"
-
-#include "portal_simulator.h"
 
 #include <QApplication>
 #include <QNetworkCookie>
@@ -21,7 +20,6 @@
 #include <QStringList>
 #include <QTimer>
 #include <QUrl>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -35,13 +33,30 @@ using Steady = std::chrono::steady_clock;
 class BenchView final : public EngineView
 {
 public:
-    void appendLogText(const QString& text) override { log += text; }
-    void setStatusPanel(int panel, const QString& text) override { panels[panel] = text; }
-    QString statusPanel(int panel) const override { return panels[panel]; }
-    int planRowCount() const override { return int(rows.size()); }
-    QString planRowName(int row) const override { return row < rows.size() ? rows.at(row) : QString(); }
-    void ShowPlanToday(const QString&, int) override {}
-    void setStartEnabled(bool) override {}
+    void appendLogText(const QString& text) override
+    {
+        log += text;
+    }
+    void setStatusPanel(int panel, const QString& text) override
+    {
+        panels[panel] = text;
+    }
+    QString statusPanel(int panel) const override
+    {
+        return panels[panel];
+    }
+    int planRowCount() const override
+    {
+        return int(rows.size());
+    }
+    QString planRowName(int row) const override
+    {
+        return row < rows.size() ? rows.at(row) : QString();
+    }
+    void ShowPlanToday(const QString&, int) override
+    { }
+    void setStartEnabled(bool) override
+    { }
 
     QString log;
     QString panels[4];
@@ -52,9 +67,15 @@ public:
 class ShiftedClock final : public Clock
 {
 public:
-    QDateTime now() const override { return QDateTime::currentDateTime().addMSecs(offsetMs.load()); }
-    void pumpedWait(int ms) override { m_real.pumpedWait(ms); }
-    std::atomic<qint64> offsetMs{0};
+    QDateTime now() const override
+    {
+        return QDateTime::currentDateTime().addMSecs(offsetMs.load());
+    }
+    void pumpedWait(int ms) override
+    {
+        m_real.pumpedWait(ms);
+    }
+    std::atomic<qint64> offsetMs { 0 };
 
 private:
     SystemClock m_real;
@@ -77,8 +98,8 @@ int main(int argc, char** argv)
 
     PortalSimulator sim;
     PortalAccount account = PortalSimulator::demoAccount();
-    account.saleIds = QStringList{QStringLiteral("7001")};
-    sim.setAccounts({account});
+    account.saleIds = QStringList { QStringLiteral("7001") };
+    sim.setAccounts({ account });
     if (!sim.start()) {
         std::printf("portal simulator did not start\n");
         return 1;
@@ -92,10 +113,10 @@ int main(int argc, char** argv)
     store.OpenPlanStore(dir.databasePath());
     BenchView view;
     FakeMessagePresenter messages;
-    PortalHosts hosts{sim.hostPort(), sim.hostPort(), sim.hostPort()};
+    PortalHosts hosts { sim.hostPort(), sim.hostPort(), sim.hostPort() };
     HttpClient http;
     http.cookieJar().setCookiesFromUrl(QNetworkCookie::parseCookies(sim.signInCookie(account.user).toUtf8()),
-                                       QUrl(sim.baseUrl() + QStringLiteral("/")));
+        QUrl(sim.baseUrl() + QStringLiteral("/")));
     ListingRefresher refresher(state, http, store, view, messages, hosts);
     RefreshRunLoop loop(state, clock, store, view, refresher);
 
@@ -119,9 +140,9 @@ int main(int argc, char** argv)
 
     // Watches the portal from its own thread, so the arrival time does not depend on
     // the UI thread.
-    std::atomic<bool> watching{true};
-    std::atomic<qint64> arrivals{0};
-    std::atomic<Steady::rep> lastArrival{0};
+    std::atomic<bool> watching { true };
+    std::atomic<qint64> arrivals { 0 };
+    std::atomic<Steady::rep> lastArrival { 0 };
     std::thread watcher([&] {
         qsizetype seen = 0;
         while (watching.load()) {
@@ -156,7 +177,7 @@ int main(int argc, char** argv)
     driver.setInterval(20);
     QObject::connect(&driver, &QTimer::timeout, &app, [&] {
         if (waitingForArrival && arrivals.load() >= expectedArrivals) {
-            const Steady::time_point at{Steady::duration(lastArrival.load())};
+            const Steady::time_point at { Steady::duration(lastArrival.load()) };
             latencies.append(std::chrono::duration<double, std::milli>(at - boundary).count());
             waitingForArrival = false;
             ++sample;
@@ -178,9 +199,11 @@ int main(int argc, char** argv)
     watcher.join();
 
     std::sort(latencies.begin(), latencies.end());
-    auto pct = [&](int p) { return latencies.at(std::min<qsizetype>(latencies.size() - 1, latencies.size() * p / 100)); };
-    std::printf("node latency, %d plans, due plan last in the list, %lld samples\n", plans, qlonglong(latencies.size()));
+    auto pct
+        = [&](int p) { return latencies.at(std::min<qsizetype>(latencies.size() - 1, latencies.size() * p / 100)); };
+    std::printf(
+        "node latency, %d plans, due plan last in the list, %lld samples\n", plans, qlonglong(latencies.size()));
     std::printf("min %.1f ms  median %.1f ms  p95 %.1f ms  max %.1f ms (target p95 <= 300 ms)\n", latencies.first(),
-                pct(50), pct(95), latencies.last());
+        pct(50), pct(95), latencies.last());
     return 0;
 }

@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QStringList>
-
 #include <algorithm>
 #include <cstdio>
 
@@ -23,13 +22,30 @@ namespace {
 class BenchView final : public EngineView
 {
 public:
-    void appendLogText(const QString& text) override { log += text; }
-    void setStatusPanel(int panel, const QString& text) override { panels[panel] = text; }
-    QString statusPanel(int panel) const override { return panels[panel]; }
-    int planRowCount() const override { return int(rows.size()); }
-    QString planRowName(int row) const override { return row < rows.size() ? rows.at(row) : QString(); }
-    void ShowPlanToday(const QString&, int) override {}
-    void setStartEnabled(bool) override {}
+    void appendLogText(const QString& text) override
+    {
+        log += text;
+    }
+    void setStatusPanel(int panel, const QString& text) override
+    {
+        panels[panel] = text;
+    }
+    QString statusPanel(int panel) const override
+    {
+        return panels[panel];
+    }
+    int planRowCount() const override
+    {
+        return int(rows.size());
+    }
+    QString planRowName(int row) const override
+    {
+        return row < rows.size() ? rows.at(row) : QString();
+    }
+    void ShowPlanToday(const QString&, int) override
+    { }
+    void setStartEnabled(bool) override
+    { }
 
     QString log;
     QString panels[4];
@@ -71,7 +87,7 @@ Figures measurePasses(RefreshRunLoop& loop, FakeClock& clock, const QDateTime& a
     loop.RunRefreshLoop();
     clock.setOnWait({});
     std::sort(samples.begin(), samples.end());
-    return {samples.at(samples.size() / 2) / 1e6, samples.at(samples.size() * 9 / 10) / 1e6};
+    return { samples.at(samples.size() / 2) / 1e6, samples.at(samples.size() * 9 / 10) / 1e6 };
 }
 
 } // namespace
@@ -82,7 +98,7 @@ int main(int argc, char** argv)
     std::printf("run loop pass with no due node (plans of 48 nodes, 20 IDs each)\n");
     std::printf("%8s  %-34s %10s %10s %12s\n", "plans", "case", "median ms", "p90 ms", "served keys");
     const QString nodes = halfHourNodes();
-    for (int count : {10, 100, 1000, 10000}) {
+    for (int count : { 10, 100, 1000, 10000 }) {
         TempDataDir dir;
         FakeClock clock(QDateTime(QDate(2026, 12, 11), QTime(0, 0)));
         AppState state;
@@ -115,24 +131,25 @@ int main(int argc, char** argv)
         // Early in the day, nothing served yet; 08:10 is no node.
         Figures f = measurePasses(loop, clock, QDateTime(day, QTime(8, 10)), passes);
         std::printf("%8d  %-34s %10.3f %10.3f %12lld\n", count, "08:10, nothing served", f.medianMs, f.p90Ms,
-                    qlonglong(state.FiredNodeLog.size()));
+            qlonglong(state.FiredNodeLog.size()));
 
         // Every plan served at each of its 45 nodes up to 22:00.
         const QString dayText = QStringLiteral("2026年12月11日");
         for (int i = 0; i < count; ++i) {
             for (int m = 0; m <= 22 * 60; m += 30) {
-                const QString node = QStringLiteral("%1:%2").arg(m / 60, 2, 10, QLatin1Char('0')).arg(m % 60, 2, 10, QLatin1Char('0'));
+                const QString node
+                    = QStringLiteral("%1:%2").arg(m / 60, 2, 10, QLatin1Char('0')).arg(m % 60, 2, 10, QLatin1Char('0'));
                 state.FiredNodeLog.add(dayText, dayText + QStringLiteral("方案%1").arg(i) + node);
             }
         }
         f = measurePasses(loop, clock, QDateTime(day, QTime(22, 10)), passes);
         std::printf("%8d  %-34s %10.3f %10.3f %12lld\n", count, "22:10, 45 nodes served per plan", f.medianMs, f.p90Ms,
-                    qlonglong(state.FiredNodeLog.size()));
+            qlonglong(state.FiredNodeLog.size()));
 
         // The minute of a node every plan has already been served at.
         f = measurePasses(loop, clock, QDateTime(day, QTime(22, 0, 30)), passes);
         std::printf("%8d  %-34s %10.3f %10.3f %12lld\n", count, "22:00, node already served", f.medianMs, f.p90Ms,
-                    qlonglong(state.FiredNodeLog.size()));
+            qlonglong(state.FiredNodeLog.size()));
     }
     std::printf("target: median <= 5 ms at 1,000 plans\n");
     return 0;

@@ -59,15 +59,14 @@ QString SelectBatch(const RefreshPlan& plan)
     return batch.join(u',');
 }
 
-RefreshRunLoop::RefreshRunLoop(AppState& state, Clock& clock, PlanStore& store, EngineView& view,
-                               ListingRefresher& refresher)
+RefreshRunLoop::RefreshRunLoop(
+    AppState& state, Clock& clock, PlanStore& store, EngineView& view, ListingRefresher& refresher)
     : m_state(state)
     , m_clock(clock)
     , m_store(store)
     , m_view(view)
     , m_refresher(refresher)
-{
-}
+{ }
 
 void RefreshRunLoop::Stop()
 {
@@ -86,7 +85,7 @@ void RefreshRunLoop::AppendLogLine(const QString& text)
         return;
     const QTime t = m_clock.now().time();
     m_view.appendLogText(twoDigits(t.hour()) + u':' + twoDigits(t.minute()) + u':' + twoDigits(t.second())
-                         + QStringLiteral("  ") + text + QStringLiteral("\r\n"));
+        + QStringLiteral("  ") + text + QStringLiteral("\r\n"));
 }
 
 void RefreshRunLoop::updateNodeText()
@@ -147,7 +146,7 @@ void RefreshRunLoop::refreshPlanCache()
         // LoadPlan finds the first row of a name and treats a nameless row as missing.
         if (plan.nick.isEmpty() || m_plans.contains(plan.nick))
             continue;
-        m_plans.insert(plan.nick, CachedPlan{plan});
+        m_plans.insert(plan.nick, CachedPlan { plan });
     }
     m_plansVersion = version;
     m_plansLoaded = true;
@@ -181,11 +180,7 @@ void RefreshRunLoop::servePlan(const QString& rowName, const RefreshPlan& plan)
 
     const QStringList pieces = SplitListingIds(batch);
     QString lastTried;
-    bool triedAny = false;
     for (const QString& id : pieces) {
-        if (m_abandoned)
-            break;
-        triedAny = true;
         lastTried = id;
         QString result = m_refresher.RefreshListing(id);
         if (result != kRefreshed && !m_abandoned) {
@@ -206,13 +201,9 @@ void RefreshRunLoop::servePlan(const QString& rowName, const RefreshPlan& plan)
             AppendLogLine(nick + u' ' + id + QStringLiteral("  ") + result);
         }
     }
-    if (!m_abandoned) {
-        // The text after the last ",", or the whole batch without one.
-        m_store.SavePlanProgress(nick, batch.mid(batch.lastIndexOf(u',') + 1));
-    } else if (triedAny) {
-        // Cut short by closing: rotation goes on after the last listing actually tried.
-        m_store.SavePlanProgress(nick, lastTried);
-    }
+    // The text after the last "," (the whole batch without one); when closing cut the
+    // batch short, the last listing actually tried, so the rotation skips nothing.
+    m_store.SavePlanProgress(nick, m_abandoned ? lastTried : batch.mid(batch.lastIndexOf(u',') + 1));
 }
 
 void RefreshRunLoop::RunRefreshLoop()

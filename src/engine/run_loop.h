@@ -34,11 +34,17 @@ public:
     // "HH:MM:SS", two blanks, the text, CR LF at the end of the operation log.
     void AppendLogLine(const QString& text);
 
-    bool isRunning() const { return m_running; }
+    bool isRunning() const
+    {
+        return m_running;
+    }
     // The main window is going away: from now on the loop leaves the view alone, sends
     // no further request and returns as soon as the request under way has come back.
     void abandon();
-    bool isAbandoned() const { return m_abandoned; }
+    bool isAbandoned() const
+    {
+        return m_abandoned;
+    }
 
 private:
     struct CachedPlan

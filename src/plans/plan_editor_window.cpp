@@ -92,8 +92,8 @@ QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& caption, 
     return frame;
 }
 
-QPlainTextEdit* makeMultiLine(QWidget* parent, const char* name, const QString& accessibleName, int x, int y, int w,
-                              int h)
+QPlainTextEdit* makeMultiLine(
+    QWidget* parent, const char* name, const QString& accessibleName, int x, int y, int w, int h)
 {
     auto* box = new QPlainTextEdit(parent);
     box->setObjectName(QString::fromUtf8(name));
@@ -203,8 +203,7 @@ void NumberBox::mouseReleaseEvent(QMouseEvent* event)
 }
 
 PlanEditorWindow::PlanEditorWindow(AppState& state, PlanStore& store, SettingsFile& settings,
-                                   MessagePresenter& messages, const PortalHosts& hosts, ListingPicker pickListings,
-                                   QWidget* parent)
+    MessagePresenter& messages, const PortalHosts& hosts, ListingPicker pickListings, QWidget* parent)
     : QDialog(parent)
     , m_state(state)
     , m_store(store)
@@ -220,7 +219,7 @@ PlanEditorWindow::PlanEditorWindow(AppState& state, PlanStore& store, SettingsFi
     move(50, 50);
     buildLayout();
 
-    for (NumberBox* box : {m_startHour, m_endHour, m_startMinute, m_endMinute, m_countBox}) {
+    for (NumberBox* box : { m_startHour, m_endHour, m_startMinute, m_endMinute, m_countBox }) {
         connect(box, &QLineEdit::textChanged, this, [this, box](const QString& text) {
             m_settings.WriteSetting(kSettingsSection, box->objectName(), TrimSpaces(text));
         });
@@ -297,10 +296,9 @@ void PlanEditorWindow::buildLayout()
     m_saveButton = makeButton(this, "按钮保存方案", QStringLiteral("保存方案"), 496, 400, 80, 32);
     m_hint = makeLabel(this, "标签提示", QStringLiteral("提示栏"), 5, 444, 240, 20);
 
-    const QList<QWidget*> tabOrder = {m_nameBox,     m_sale,        m_rent,           m_idBox,       m_pickButton,
-                                      m_startHour,   m_startMinute, m_endHour,        m_endMinute,   m_intervalBox,
-                                      m_countBox,    m_filterBox,   m_generateButton, m_countButton, m_fixedPoint,
-                                      m_batchRotation, m_timesBox,  m_saveButton};
+    const QList<QWidget*> tabOrder = { m_nameBox, m_sale, m_rent, m_idBox, m_pickButton, m_startHour, m_startMinute,
+        m_endHour, m_endMinute, m_intervalBox, m_countBox, m_filterBox, m_generateButton, m_countButton, m_fixedPoint,
+        m_batchRotation, m_timesBox, m_saveButton };
     for (qsizetype i = 1; i < tabOrder.size(); ++i)
         setTabOrder(tabOrder.at(i - 1), tabOrder.at(i));
 }
@@ -308,7 +306,7 @@ void PlanEditorWindow::buildLayout()
 void PlanEditorWindow::loadCalculatorSettings()
 {
     // Each box writes its text back, trimmed, as soon as it is set.
-    for (NumberBox* box : {m_startHour, m_endHour, m_startMinute, m_endMinute, m_countBox})
+    for (NumberBox* box : { m_startHour, m_endHour, m_startMinute, m_endMinute, m_countBox })
         box->setProgramText(m_settings.ReadSetting(kSettingsSection, box->objectName()));
 }
 
@@ -332,9 +330,6 @@ void PlanEditorWindow::loadPlanToEdit()
     m_intervalBox->setProgramText(plan.interval);
     if (plan.nick.isEmpty()) {
         m_batchRotation->setChecked(true);
-    auto* modeGroup = new QButtonGroup(this);
-    modeGroup->addButton(m_fixedPoint);
-    modeGroup->addButton(m_batchRotation);
         m_rent->setChecked(true);
         return;
     }
@@ -346,9 +341,8 @@ void PlanEditorWindow::loadPlanToEdit()
 void PlanEditorWindow::pickListings()
 {
     const QString businessType = m_sale->isChecked() ? QStringLiteral("cs") : QStringLiteral("cz");
-    m_state.ExtractStartUrl
-        = QStringLiteral("http://") + m_hosts.AgentHost + QStringLiteral("/magent/house/houselist.aspx?businesstype=")
-        + businessType;
+    m_state.ExtractStartUrl = QStringLiteral("http://") + m_hosts.AgentHost
+        + QStringLiteral("/magent/house/houselist.aspx?businesstype=") + businessType;
     if (m_pickListings)
         m_pickListings(m_state.ExtractStartUrl);
     m_idBox->setPlainText(MergeCollectedIds(m_idBox->toPlainText(), m_state.CollectedIdText));
@@ -399,9 +393,8 @@ void PlanEditorWindow::savePlan()
 
 void PlanEditorWindow::generateTimeNodes()
 {
-    const TimeNodeGeneration generated
-        = GenerateTimeNodesFromInputs(m_startHour->text(), m_startMinute->text(), m_endHour->text(),
-                                      m_endMinute->text(), m_intervalBox->text(), m_filterBox->text());
+    const TimeNodeGeneration generated = GenerateTimeNodesFromInputs(m_startHour->text(), m_startMinute->text(),
+        m_endHour->text(), m_endMinute->text(), m_intervalBox->text(), m_filterBox->text());
     if (!generated.message.isEmpty()) {
         m_messages.showMessage(generated.message);
         return;
@@ -411,6 +404,6 @@ void PlanEditorWindow::generateTimeNodes()
 
 void PlanEditorWindow::showRefreshCount()
 {
-    m_hint->setText(PlannedRefreshesText(m_timesBox->toPlainText(), m_idBox->toPlainText(), m_countBox->text(),
-                                         selectedMode()));
+    m_hint->setText(
+        PlannedRefreshesText(m_timesBox->toPlainText(), m_idBox->toPlainText(), m_countBox->text(), selectedMode()));
 }

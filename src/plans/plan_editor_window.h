@@ -5,7 +5,6 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QString>
-
 #include <functional>
 
 struct AppState;
@@ -36,7 +35,10 @@ public:
     explicit NumberBox(QWidget* parent = nullptr);
 
     void setProgramText(const QString& text);
-    void setWrapBound(int bound) { m_wrapBound = bound; }
+    void setWrapBound(int bound)
+    {
+        m_wrapBound = bound;
+    }
     void setNeighbours(NumberBox* left, NumberBox* right);
 
 protected:
@@ -64,7 +66,7 @@ public:
     using ListingPicker = std::function<void(const QString& startUrl)>;
 
     PlanEditorWindow(AppState& state, PlanStore& store, SettingsFile& settings, MessagePresenter& messages,
-                     const PortalHosts& hosts, ListingPicker pickListings, QWidget* parent = nullptr);
+        const PortalHosts& hosts, ListingPicker pickListings, QWidget* parent = nullptr);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -58,21 +58,20 @@ qint64 CountPlannedRefreshes(const QString& times, const QString& ids, qint64 pe
 }
 
 TimeNodeGeneration GenerateTimeNodesFromInputs(const QString& startHour, const QString& startMinute,
-                                               const QString& endHour, const QString& endMinute,
-                                               const QString& interval, const QString& filter)
+    const QString& endHour, const QString& endMinute, const QString& interval, const QString& filter)
 {
     const qint64 start = qint64(NumberFromText(startHour)) * 60 + NumberFromText(startMinute);
     const qint64 end = qint64(NumberFromText(endHour)) * 60 + NumberFromText(endMinute);
     if (start >= end)
-        return {{}, QStringLiteral("请正确填写开始时间和结束时间")};
+        return { {}, QStringLiteral("请正确填写开始时间和结束时间") };
     const qint64 step = NumberFromText(interval);
     if (step < 1)
-        return {{}, QStringLiteral("间隔时间不能小于1分钟")};
-    return {GenerateTimeNodes(start, end, step, NumberFromText(filter)), {}};
+        return { {}, QStringLiteral("间隔时间不能小于1分钟") };
+    return { GenerateTimeNodes(start, end, step, NumberFromText(filter)), {} };
 }
 
 QString PlannedRefreshesText(const QString& times, const QString& ids, const QString& perNodeText, int mode)
 {
-    return QStringLiteral("共需刷新 ") + QString::number(CountPlannedRefreshes(times, ids, NumberFromText(perNodeText), mode))
-        + QStringLiteral(" 次");
+    return QStringLiteral("共需刷新 ")
+        + QString::number(CountPlannedRefreshes(times, ids, NumberFromText(perNodeText), mode)) + QStringLiteral(" 次");
 }

@@ -22,8 +22,7 @@ struct TimeNodeGeneration
     QString message;
 };
 TimeNodeGeneration GenerateTimeNodesFromInputs(const QString& startHour, const QString& startMinute,
-                                               const QString& endHour, const QString& endMinute,
-                                               const QString& interval, const QString& filter);
+    const QString& endHour, const QString& endMinute, const QString& interval, const QString& filter);
 
 // The "查看刷新次数" button: "共需刷新 N 次" for the editor's texts as they stand.
 QString PlannedRefreshesText(const QString& times, const QString& ids, const QString& perNodeText, int mode);

@@ -6,18 +6,15 @@
 #include "engine/run_loop.h"
 #include "http/http_client.h"
 #include "plans/plan_store.h"
+#include "portal_simulator.h"
 #include "support/fake_clock.h"
 #include "support/fake_message_presenter.h"
 #include "support/temp_data_dir.h"
 
-#include "portal_simulator.h"
-
 #include <QNetworkCookie>
 #include <QNetworkCookieJar>
-#include <QUrl>
-
 #include <QTest>
-
+#include <QUrl>
 #include <functional>
 #include <memory>
 
@@ -38,7 +35,10 @@ public:
         touch();
         panels[panel] = text;
     }
-    QString statusPanel(int panel) const override { return panels[panel]; }
+    QString statusPanel(int panel) const override
+    {
+        return panels[panel];
+    }
     int planRowCount() const override
     {
         touch();
@@ -91,8 +91,8 @@ public:
     std::function<void(const QString&)> onRequest;
 };
 
-RefreshPlan makePlan(const QString& nick, const QString& ids, const QString& times, const QString& sort,
-                     const QString& num = {})
+RefreshPlan makePlan(
+    const QString& nick, const QString& ids, const QString& times, const QString& sort, const QString& num = {})
 {
     RefreshPlan p;
     p.nick = nick;
@@ -116,11 +116,11 @@ struct Rig
     {
         store.OpenPlanStore(dir.databasePath());
         PortalAccount account = PortalSimulator::demoAccount();
-        account.saleIds = QStringList{u"101"_s, u"102"_s, u"201"_s, u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s,
-                                      u"a1"_s, u"b1"_s, u"c1"_s, u"p1"_s, u"q1"_s, u"r1"_s, u"99"_s};
+        account.saleIds = QStringList { u"101"_s, u"102"_s, u"201"_s, u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"a1"_s,
+            u"b1"_s, u"c1"_s, u"p1"_s, u"q1"_s, u"r1"_s, u"99"_s };
         for (int i = 1; i <= 10; ++i)
             account.saleIds.append(QString::number(i));
-        sim.setAccounts({account});
+        sim.setAccounts({ account });
         QVERIFY(sim.start());
         hosts.AgentHost = sim.hostPort();
         hosts.LegacyAgentHost = sim.hostPort();
@@ -163,12 +163,15 @@ struct Rig
         return ids;
     }
 
-    QString progress(const QString& nick) { return store.LoadPlan(nick).progress; }
+    QString progress(const QString& nick)
+    {
+        return store.LoadPlan(nick).progress;
+    }
 
     TempDataDir dir;
-    FakeClock clock{at(8, 0)};
+    FakeClock clock { at(8, 0) };
     AppState state;
-    PlanStore store{clock};
+    PlanStore store { clock };
     FakeView view;
     FakeMessagePresenter messages;
     PortalSimulator sim;
@@ -209,7 +212,8 @@ private slots:
     void storeChangesSeenDuringRun();
     void planDeletedWhileAnotherIsServed();
     void dayChangeRestartsCounts();
-    void closingWindowDuringRequest();
+    void closingWindow_data();
+    void closingWindow();
     void emptyBatchLogged_data();
     void emptyBatchLogged();
 };
@@ -266,7 +270,7 @@ void TestRunLoop::hugeCountStaysBounded()
 {
     // A count typed as 999999999 must not build a batch that exhausts memory.
     const RefreshPlan plan = makePlan(QStringLiteral("P"), QStringLiteral("a,b"), QStringLiteral("08:00"),
-                                      QStringLiteral("2"), QStringLiteral("999999999"));
+        QStringLiteral("2"), QStringLiteral("999999999"));
     const QString batch = SelectBatch(plan);
     QVERIFY(batch.startsWith(QStringLiteral("a,b,a,a,")));
     QVERIFY(batch.size() < 1'000'000);
@@ -287,10 +291,11 @@ void TestRunLoop::matchTimeNode_data()
     QTest::newRow("two-digit hour and minute") << u"8:05"_s << at(8, 5) << QStringList() << false;
     QTest::newRow("any separator") << u"07:00 09:05;10:00"_s << at(9, 5) << QStringList() << true;
     QTest::newRow("plain substring") << u"108:00"_s << at(8, 0) << QStringList() << true;
-    QTest::newRow("served today") << u"08:00"_s << at(8, 0) << QStringList{today, today + u"P08:00"_s} << false;
-    QTest::newRow("other plan served") << u"08:00"_s << at(8, 0) << QStringList{today, today + u"Q08:00"_s} << true;
-    QTest::newRow("other node served") << u"08:00"_s << at(8, 0) << QStringList{today, today + u"P07:00"_s} << true;
-    QTest::newRow("served yesterday") << u"08:00"_s << at(8, 0) << QStringList{yesterday, yesterday + u"P08:00"_s} << true;
+    QTest::newRow("served today") << u"08:00"_s << at(8, 0) << QStringList { today, today + u"P08:00"_s } << false;
+    QTest::newRow("other plan served") << u"08:00"_s << at(8, 0) << QStringList { today, today + u"Q08:00"_s } << true;
+    QTest::newRow("other node served") << u"08:00"_s << at(8, 0) << QStringList { today, today + u"P07:00"_s } << true;
+    QTest::newRow("served yesterday") << u"08:00"_s << at(8, 0) << QStringList { yesterday, yesterday + u"P08:00"_s }
+                                      << true;
     QTest::newRow("no times") << u""_s << at(8, 0) << QStringList() << false;
 }
 
@@ -308,8 +313,7 @@ void TestRunLoop::matchTimeNode()
     const RefreshPlan plan = makePlan(QStringLiteral("P"), QStringLiteral("1"), times, QStringLiteral("1"));
 
     QCOMPARE(rig.loop->MatchTimeNode(plan), due);
-    const QString key = TodayDateText(rig.clock) + QStringLiteral("P")
-        + now.time().toString(QStringLiteral("hh:mm"));
+    const QString key = TodayDateText(rig.clock) + QStringLiteral("P") + now.time().toString(QStringLiteral("hh:mm"));
     QCOMPARE(rig.state.FiredNodeLog.contains(key), due || servedBefore.contains(key));
     // The node is served once: the same minute never matches again.
     QVERIFY(!rig.loop->MatchTimeNode(plan));
@@ -320,7 +324,8 @@ void TestRunLoop::matchTimeNode()
 void TestRunLoop::firedNodesOfEarlierDaysAreDropped()
 {
     Rig rig;
-    const RefreshPlan plan = makePlan(QStringLiteral("P"), QStringLiteral("1"), QStringLiteral("08:00"), QStringLiteral("1"));
+    const RefreshPlan plan
+        = makePlan(QStringLiteral("P"), QStringLiteral("1"), QStringLiteral("08:00"), QStringLiteral("1"));
     QVERIFY(rig.loop->MatchTimeNode(plan));
     rig.clock.set(at(8, 0, 0, QDate(2026, 3, 6)));
     QVERIFY(rig.loop->MatchTimeNode(plan));
@@ -341,7 +346,8 @@ void TestRunLoop::appendLogLine()
 void TestRunLoop::fixedPointPlanServedOncePerNode()
 {
     Rig rig;
-    rig.addPlan(makePlan(QStringLiteral("P"), QStringLiteral("101,102"), QStringLiteral("08:00,08:30"), QStringLiteral("1")));
+    rig.addPlan(
+        makePlan(QStringLiteral("P"), QStringLiteral("101,102"), QStringLiteral("08:00,08:30"), QStringLiteral("1")));
     QString runningPanel;
     bool disabledWhileRunning = false;
     QString progressAfterFirstNode;
@@ -356,13 +362,14 @@ void TestRunLoop::fixedPointPlanServedOncePerNode()
 
     QCOMPARE(runningPanel, QStringLiteral("任务执行中 8时0分0秒"));
     QVERIFY(disabledWhileRunning);
-    QCOMPARE(rig.requests(), (QStringList{u"101"_s, u"102"_s, u"101"_s, u"102"_s}));
+    QCOMPARE(rig.requests(), (QStringList { u"101"_s, u"102"_s, u"101"_s, u"102"_s }));
     QCOMPARE(progressAfterFirstNode, QStringLiteral("102"));
     QCOMPARE(rig.progress(QStringLiteral("P")), QStringLiteral("102"));
-    QCOMPARE(rig.view.log, line(u"08:00:00"_s, u"P 符合时间节点"_s) + line(u"08:00:00"_s, u"P 正在刷新"_s)
-                               + line(u"08:00:00"_s, u"P 101  成功"_s) + line(u"08:00:00"_s, u"P 102  成功"_s)
-                               + line(u"08:30:00"_s, u"P 符合时间节点"_s) + line(u"08:30:00"_s, u"P 正在刷新"_s)
-                               + line(u"08:30:00"_s, u"P 101  成功"_s) + line(u"08:30:00"_s, u"P 102  成功"_s));
+    QCOMPARE(rig.view.log,
+        line(u"08:00:00"_s, u"P 符合时间节点"_s) + line(u"08:00:00"_s, u"P 正在刷新"_s)
+            + line(u"08:00:00"_s, u"P 101  成功"_s) + line(u"08:00:00"_s, u"P 102  成功"_s)
+            + line(u"08:30:00"_s, u"P 符合时间节点"_s) + line(u"08:30:00"_s, u"P 正在刷新"_s)
+            + line(u"08:30:00"_s, u"P 101  成功"_s) + line(u"08:30:00"_s, u"P 102  成功"_s));
     QCOMPARE(rig.view.today.value(QStringLiteral("P")), 4);
     QCOMPARE(rig.view.panels[2], QStringLiteral("今日发布:4"));
     QCOMPARE(rig.view.panels[1], QStringLiteral("任务已经停止"));
@@ -374,7 +381,7 @@ void TestRunLoop::rotationContinuesAfterProgress()
 {
     Rig rig;
     rig.addPlan(makePlan(QStringLiteral("R"), QStringLiteral("a,b,c,d,e"), QStringLiteral("08:00,08:01,08:02,08:03"),
-                         QStringLiteral("2"), QStringLiteral("2")));
+        QStringLiteral("2"), QStringLiteral("2")));
     QMap<int, QStringList> batches;
     rig.refresher->onRequest = [&](const QString& id) { batches[rig.clock.now().time().minute()].append(id); };
     QStringList progresses;
@@ -387,20 +394,20 @@ void TestRunLoop::rotationContinuesAfterProgress()
         }
     });
 
-    QCOMPARE(batches.value(0), (QStringList{u"a"_s, u"b"_s}));
-    QCOMPARE(batches.value(1), (QStringList{u"c"_s, u"d"_s}));
-    QCOMPARE(batches.value(2), (QStringList{u"e"_s, u"a"_s}));
-    QCOMPARE(batches.value(3), (QStringList{u"b"_s, u"c"_s}));
-    QCOMPARE(progresses, (QStringList{u"b"_s, u"d"_s, u"a"_s, u"c"_s}));
+    QCOMPARE(batches.value(0), (QStringList { u"a"_s, u"b"_s }));
+    QCOMPARE(batches.value(1), (QStringList { u"c"_s, u"d"_s }));
+    QCOMPARE(batches.value(2), (QStringList { u"e"_s, u"a"_s }));
+    QCOMPARE(batches.value(3), (QStringList { u"b"_s, u"c"_s }));
+    QCOMPARE(progresses, (QStringList { u"b"_s, u"d"_s, u"a"_s, u"c"_s }));
 }
 
 void TestRunLoop::rotationLongerThanList()
 {
     Rig rig;
     rig.addPlan(makePlan(QStringLiteral("R"), QStringLiteral("a,b,c,d,e"), QStringLiteral("08:00"), QStringLiteral("2"),
-                         QStringLiteral("7")));
+        QStringLiteral("7")));
     rig.runUntil(at(8, 1));
-    QCOMPARE(rig.requests(), (QStringList{u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"a"_s, u"a"_s}));
+    QCOMPARE(rig.requests(), (QStringList { u"a"_s, u"b"_s, u"c"_s, u"d"_s, u"e"_s, u"a"_s, u"a"_s }));
     QCOMPARE(rig.progress(QStringLiteral("R")), QStringLiteral("a"));
     // Each repeated listing is a refresh of its own.
     QCOMPARE(rig.store.ReadDailyTotal(), 7);
@@ -415,8 +422,10 @@ void TestRunLoop::refreshOutcomes_data()
     QTest::addColumn<int>("counted");
 
     QTest::newRow("first try") << 0 << QString() << 1 << line(u"08:00:00"_s, u"P 101  成功"_s) << 1;
-    QTest::newRow("retry succeeds") << 1 << QStringLiteral("操作太频繁") << 2 << line(u"08:00:01"_s, u"P 101  成功"_s) << 1;
-    QTest::newRow("fails twice") << 2 << QStringLiteral("房源不存在") << 2 << line(u"08:00:01"_s, u"P 101  房源不存在"_s) << 0;
+    QTest::newRow("retry succeeds") << 1 << QStringLiteral("操作太频繁") << 2 << line(u"08:00:01"_s, u"P 101  成功"_s)
+                                    << 1;
+    QTest::newRow("fails twice") << 2 << QStringLiteral("房源不存在") << 2
+                                 << line(u"08:00:01"_s, u"P 101  房源不存在"_s) << 0;
     QTest::newRow("fails twice silently") << 2 << QString() << 2 << line(u"08:00:01"_s, u"P 101  "_s) << 0;
     QTest::newRow("no third try") << 3 << QStringLiteral("x") << 2 << line(u"08:00:01"_s, u"P 101  x"_s) << 0;
 }
@@ -450,7 +459,7 @@ void TestRunLoop::notSignedInStopsAfterBatch()
     rig.sim.signOutAll();
     rig.runUntil(at(8, 5));
 
-    QCOMPARE(rig.requests(), (QStringList{u"101"_s, u"101"_s, u"102"_s, u"102"_s}));
+    QCOMPARE(rig.requests(), (QStringList { u"101"_s, u"101"_s, u"102"_s, u"102"_s }));
     QCOMPARE(rig.messages.messages, QStringList(4, QStringLiteral("您未登录账号")));
     QCOMPARE(rig.progress(QStringLiteral("P")), QStringLiteral("102"));
     QVERIFY(rig.view.log.endsWith(line(u"08:00:02"_s, u"P 102  未登录账号"_s)));
@@ -464,8 +473,8 @@ void TestRunLoop::notSignedInStopsAfterBatch()
 void TestRunLoop::stopDuringBatchFinishesIt()
 {
     Rig rig;
-    rig.addPlan(makePlan(QStringLiteral("P"), QStringLiteral("1,2,3,4,5,6,7,8,9,10"), QStringLiteral("08:00"),
-                         QStringLiteral("1")));
+    rig.addPlan(makePlan(
+        QStringLiteral("P"), QStringLiteral("1,2,3,4,5,6,7,8,9,10"), QStringLiteral("08:00"), QStringLiteral("1")));
     rig.addPlan(makePlan(QStringLiteral("Q"), QStringLiteral("99"), QStringLiteral("08:00"), QStringLiteral("1")));
     rig.refresher->onRequest = [&](const QString& id) {
         if (id == u"5")
@@ -473,7 +482,8 @@ void TestRunLoop::stopDuringBatchFinishesIt()
     };
     rig.runUntil(at(8, 5));
 
-    QCOMPARE(rig.requests(), (QStringList{u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s, u"6"_s, u"7"_s, u"8"_s, u"9"_s, u"10"_s}));
+    QCOMPARE(rig.requests(),
+        (QStringList { u"1"_s, u"2"_s, u"3"_s, u"4"_s, u"5"_s, u"6"_s, u"7"_s, u"8"_s, u"9"_s, u"10"_s }));
     QCOMPARE(rig.progress(QStringLiteral("P")), QStringLiteral("10"));
     QCOMPARE(rig.store.ReadDailyTotal(), 10);
     QCOMPARE(rig.view.panels[1], QStringLiteral("任务已经停止"));
@@ -490,7 +500,7 @@ void TestRunLoop::rowsChangedDuringRun()
     // The list is refilled while A is being served: B is gone, C moved up.
     rig.refresher->onRequest = [&](const QString& id) {
         if (id == u"a1")
-            rig.view.rows = QStringList{QStringLiteral("C")};
+            rig.view.rows = QStringList { QStringLiteral("C") };
     };
     rig.runUntil(at(8, 0, 30), [&] {
         // Later on every row vanishes; passes go on without rows.
@@ -498,7 +508,7 @@ void TestRunLoop::rowsChangedDuringRun()
             rig.view.rows.clear();
     });
 
-    QCOMPARE(rig.requests(), (QStringList{u"a1"_s, u"c1"_s}));
+    QCOMPARE(rig.requests(), (QStringList { u"a1"_s, u"c1"_s }));
     QVERIFY(!rig.view.log.contains(QStringLiteral("B ")));
     QCOMPARE(rig.view.panels[1], QStringLiteral("任务已经停止"));
 }
@@ -516,10 +526,10 @@ void TestRunLoop::storeChangesSeenDuringRun()
     rig.runUntil(at(8, 3), [&] {
         if (!edited && rig.clock.now() >= at(8, 0, 30)) {
             edited = true;
-            QVERIFY(other.ReplacePlan(makePlan(QStringLiteral("P"), QStringLiteral("p1"), QStringLiteral("08:02"),
-                                               QStringLiteral("1"))));
-            QVERIFY(other.ReplacePlan(makePlan(QStringLiteral("Q"), QStringLiteral("q1"), QStringLiteral("08:01"),
-                                               QStringLiteral("1"))));
+            QVERIFY(other.ReplacePlan(
+                makePlan(QStringLiteral("P"), QStringLiteral("p1"), QStringLiteral("08:02"), QStringLiteral("1"))));
+            QVERIFY(other.ReplacePlan(
+                makePlan(QStringLiteral("Q"), QStringLiteral("q1"), QStringLiteral("08:01"), QStringLiteral("1"))));
             rig.view.rows.append(QStringLiteral("Q"));
         }
         if (!deleted && rig.clock.now() >= at(8, 1, 30)) {
@@ -528,7 +538,7 @@ void TestRunLoop::storeChangesSeenDuringRun()
         }
     });
 
-    QCOMPARE(rig.requests(), (QStringList{u"q1"_s, u"p1"_s}));
+    QCOMPARE(rig.requests(), (QStringList { u"q1"_s, u"p1"_s }));
     QVERIFY(!rig.view.log.contains(QStringLiteral("R ")));
 }
 
@@ -543,7 +553,7 @@ void TestRunLoop::planDeletedWhileAnotherIsServed()
             rig.store.DeletePlan(u"B"_s);
     };
     rig.runUntil(at(8, 1));
-    QCOMPARE(rig.requests(), (QStringList{u"a1"_s}));
+    QCOMPARE(rig.requests(), (QStringList { u"a1"_s }));
 }
 
 void TestRunLoop::dayChangeRestartsCounts()
@@ -552,14 +562,15 @@ void TestRunLoop::dayChangeRestartsCounts()
     const QDate day1(2026, 3, 5);
     const QDate day2(2026, 3, 6);
     rig.clock.set(at(23, 59, 0, day1));
-    rig.addPlan(makePlan(QStringLiteral("P"), QStringLiteral("101"), QStringLiteral("00:00,23:59"), QStringLiteral("1")));
+    rig.addPlan(
+        makePlan(QStringLiteral("P"), QStringLiteral("101"), QStringLiteral("00:00,23:59"), QStringLiteral("1")));
     int todayOnDay1 = 0;
     rig.runUntil(at(0, 1, 0, day2), [&] {
         if (rig.clock.now().date() == day1)
             todayOnDay1 = rig.view.today.value(QStringLiteral("P"));
     });
 
-    QCOMPARE(rig.requests(), (QStringList{u"101"_s, u"101"_s}));
+    QCOMPARE(rig.requests(), (QStringList { u"101"_s, u"101"_s }));
     QCOMPARE(todayOnDay1, 1);
     QCOMPARE(rig.view.today.value(QStringLiteral("P")), 1);
     QCOMPARE(rig.view.panels[2], QStringLiteral("今日发布:1"));
@@ -568,26 +579,49 @@ void TestRunLoop::dayChangeRestartsCounts()
     QCOMPARE(rig.state.FiredNodeLog.text(), QStringLiteral("\r\n2026年3月6日P00:00"));
 }
 
-void TestRunLoop::closingWindowDuringRequest()
+void TestRunLoop::closingWindow_data()
 {
-    Rig rig;
-    rig.addPlan(makePlan(QStringLiteral("P"), QStringLiteral("1,2,3"), QStringLiteral("08:00"), QStringLiteral("1")));
-    rig.refresher->onRequest = [&](const QString& id) {
-        if (id == u"2") {
-            rig.view.closed = true;
-            rig.loop->abandon();
-        }
-    };
-    rig.runUntil(at(8, 5));
+    QTest::addColumn<bool>("duringRetryWait");
+    QTest::addColumn<int>("counted");
 
-    // The request under way comes back and is counted; nothing is sent after it.
-    QCOMPARE(rig.requests(), (QStringList{u"1"_s, u"2"_s}));
+    // Closed as listing 2 goes out: that request comes back and is counted.
+    QTest::newRow("during a request") << false << 2;
+    // Closed while waiting to try listing 2 again: the retry is not sent.
+    QTest::newRow("during the retry wait") << true << 1;
+}
+
+void TestRunLoop::closingWindow()
+{
+    QFETCH(bool, duringRetryWait);
+    QFETCH(int, counted);
+
+    Rig rig;
+    rig.addPlan(makePlan(u"P"_s, u"1,2,3"_s, u"08:00"_s, u"1"_s));
+    auto close = [&] {
+        rig.view.closed = true;
+        rig.loop->abandon();
+    };
+    if (duringRetryWait) {
+        rig.sim.failFirstRefreshes(u"2"_s, 1);
+    } else {
+        rig.refresher->onRequest = [&](const QString& id) {
+            if (id == u"2")
+                close();
+        };
+    }
+    rig.runUntil(at(8, 5), [&] {
+        if (duringRetryWait && !rig.view.closed && rig.requests().size() == 2)
+            close();
+    });
+
+    QCOMPARE(rig.requests(), (QStringList { u"1"_s, u"2"_s }));
     QCOMPARE(rig.view.touchesAfterClose, 0);
-    QCOMPARE(rig.store.ReadDailyTotal(), 2);
-    QCOMPARE(rig.store.LoadPlan(QStringLiteral("P")).today, QStringLiteral("2"));
-    QCOMPARE(rig.progress(QStringLiteral("P")), QStringLiteral("2"));
+    QCOMPARE(rig.store.ReadDailyTotal(), counted);
+    QCOMPARE(rig.store.LoadPlan(u"P"_s).today, QString::number(counted));
+    // The rotation goes on after the last listing tried.
+    QCOMPARE(rig.progress(u"P"_s), u"2"_s);
     QVERIFY(!rig.loop->isRunning());
-    QVERIFY(rig.clock.now() < at(8, 0, 1));
+    QVERIFY(rig.clock.now() < at(8, 0, 2));
     // A later click does not start a loop on a window that is going away.
     rig.loop->RunRefreshLoop();
     QCOMPARE(rig.view.touchesAfterClose, 0);

@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-
 #include <memory>
 
 namespace {
@@ -28,11 +27,11 @@ struct EditorFixture
 {
     TempDataDir dir;
     FakeClock clock;
-    PlanStore store{clock};
-    SettingsFile settings{dir.settingsPath()};
+    PlanStore store { clock };
+    SettingsFile settings { dir.settingsPath() };
     FakeMessagePresenter messages;
     AppState state;
-    PortalHosts hosts{QStringLiteral("127.0.0.1:1"), QStringLiteral("127.0.0.1:2"), QStringLiteral("127.0.0.1:3")};
+    PortalHosts hosts { QStringLiteral("127.0.0.1:1"), QStringLiteral("127.0.0.1:2"), QStringLiteral("127.0.0.1:3") };
     QStringList pickedUrls;
     QString collectionToHandBack;
     std::unique_ptr<PlanEditorWindow> editor;
@@ -45,17 +44,16 @@ struct EditorFixture
     PlanEditorWindow& open(const QString& planName = {})
     {
         state.PlanNameToEdit = planName;
-        editor = std::make_unique<PlanEditorWindow>(state, store, settings, messages, hosts,
-                                                    [this](const QString& url) {
-                                                        pickedUrls.append(url);
-                                                        state.CollectedIdText = collectionToHandBack;
-                                                    });
+        editor
+            = std::make_unique<PlanEditorWindow>(state, store, settings, messages, hosts, [this](const QString& url) {
+                  pickedUrls.append(url);
+                  state.CollectedIdText = collectionToHandBack;
+              });
         editor->show();
         return *editor;
     }
 
-    template<typename T>
-    T* control(const char* name) const
+    template<typename T> T* control(const char* name) const
     {
         return editor->findChild<T*>(QString::fromUtf8(name));
     }
@@ -152,30 +150,30 @@ void TestPlanEditor::layoutMatchesTheWindowDefinition_data()
         QTest::newRow(name) << QString::fromUtf8(name) << QString::fromUtf8(parent) << rect
                             << QString::fromUtf8(caption);
     };
-    row("编辑框方案名称", "PlanEditorWindow", {67, 7, 208, 23}, "");
-    row("单选框出售", "PlanEditorWindow", {279, 9, 58, 20}, "出售");
-    row("单选框出租", "PlanEditorWindow", {336, 9, 58, 20}, "出租");
-    row("分组框1", "PlanEditorWindow", {5, 32, 472, 189}, "房源编号");
-    row("编辑框编号", "分组框1", {3, 16, 464, 144}, "");
-    row("按钮1", "分组框1", {386, 162, 79, 22}, "选择房源");
-    row("分组框2", "PlanEditorWindow", {6, 223, 474, 217}, "刷新时间");
-    row("编辑框时间", "分组框2", {0, 15, 473, 201}, "");
-    row("分组框3", "PlanEditorWindow", {485, 32, 149, 204}, "计算时间");
-    row("编辑框时1", "分组框3", {58, 14, 25, 21}, "");
-    row("编辑框分1", "分组框3", {87, 14, 25, 21}, "");
-    row("编辑框时2", "分组框3", {58, 37, 25, 21}, "");
-    row("编辑框分2", "分组框3", {87, 37, 25, 21}, "");
-    row("编辑框间隔", "分组框3", {59, 63, 35, 21}, "");
-    row("编辑框个数", "分组框3", {59, 87, 35, 21}, "");
-    row("编辑框过滤", "分组框3", {60, 112, 35, 21}, "");
-    row("按钮生成时间节点", "分组框3", {27, 140, 106, 27}, "生成时间节点");
-    row("按钮查看刷新次数", "分组框3", {27, 170, 106, 27}, "查看刷新次数");
-    row("分组框4", "PlanEditorWindow", {486, 235, 144, 64}, "");
-    row("单选框定点刷新", "分组框4", {3, 10, 110, 24}, "定点刷新");
-    row("单选框批量轮换", "分组框4", {4, 37, 114, 24}, "批量轮换");
-    row("按钮保存方案", "PlanEditorWindow", {496, 400, 80, 32}, "保存方案");
-    row("标签提示", "PlanEditorWindow", {5, 444, 240, 20}, "提示栏");
-    row("标签1", "PlanEditorWindow", {8, 10, 65, 16}, "方案名称：");
+    row("编辑框方案名称", "PlanEditorWindow", { 67, 7, 208, 23 }, "");
+    row("单选框出售", "PlanEditorWindow", { 279, 9, 58, 20 }, "出售");
+    row("单选框出租", "PlanEditorWindow", { 336, 9, 58, 20 }, "出租");
+    row("分组框1", "PlanEditorWindow", { 5, 32, 472, 189 }, "房源编号");
+    row("编辑框编号", "分组框1", { 3, 16, 464, 144 }, "");
+    row("按钮1", "分组框1", { 386, 162, 79, 22 }, "选择房源");
+    row("分组框2", "PlanEditorWindow", { 6, 223, 474, 217 }, "刷新时间");
+    row("编辑框时间", "分组框2", { 0, 15, 473, 201 }, "");
+    row("分组框3", "PlanEditorWindow", { 485, 32, 149, 204 }, "计算时间");
+    row("编辑框时1", "分组框3", { 58, 14, 25, 21 }, "");
+    row("编辑框分1", "分组框3", { 87, 14, 25, 21 }, "");
+    row("编辑框时2", "分组框3", { 58, 37, 25, 21 }, "");
+    row("编辑框分2", "分组框3", { 87, 37, 25, 21 }, "");
+    row("编辑框间隔", "分组框3", { 59, 63, 35, 21 }, "");
+    row("编辑框个数", "分组框3", { 59, 87, 35, 21 }, "");
+    row("编辑框过滤", "分组框3", { 60, 112, 35, 21 }, "");
+    row("按钮生成时间节点", "分组框3", { 27, 140, 106, 27 }, "生成时间节点");
+    row("按钮查看刷新次数", "分组框3", { 27, 170, 106, 27 }, "查看刷新次数");
+    row("分组框4", "PlanEditorWindow", { 486, 235, 144, 64 }, "");
+    row("单选框定点刷新", "分组框4", { 3, 10, 110, 24 }, "定点刷新");
+    row("单选框批量轮换", "分组框4", { 4, 37, 114, 24 }, "批量轮换");
+    row("按钮保存方案", "PlanEditorWindow", { 496, 400, 80, 32 }, "保存方案");
+    row("标签提示", "PlanEditorWindow", { 5, 444, 240, 20 }, "提示栏");
+    row("标签1", "PlanEditorWindow", { 8, 10, 65, 16 }, "方案名称：");
 }
 
 void TestPlanEditor::layoutMatchesTheWindowDefinition()
@@ -207,9 +205,14 @@ void TestPlanEditor::layoutMatchesTheWindowDefinition()
 void TestPlanEditor::opensEmptyWithCalculatorFromSettings()
 {
     EditorFixture f;
-    f.settings.WriteSetting(kSection, QStringLiteral("编辑框时1"), QStringLiteral("\u3000" "8" "\u3000"));
+    f.settings.WriteSetting(kSection, QStringLiteral("编辑框时1"),
+        QStringLiteral("\u3000"
+                       "8"
+                       "\u3000"));
     f.settings.WriteSetting(kSection, QStringLiteral("编辑框分1"), QStringLiteral("30"));
-    f.settings.WriteSetting(kSection, QStringLiteral("编辑框时2"), QStringLiteral("\u3000" "21"));
+    f.settings.WriteSetting(kSection, QStringLiteral("编辑框时2"),
+        QStringLiteral("\u3000"
+                       "21"));
     f.settings.WriteSetting(kSection, QStringLiteral("编辑框个数"), QStringLiteral("3"));
     f.open();
 
@@ -223,8 +226,13 @@ void TestPlanEditor::opensEmptyWithCalculatorFromSettings()
     QVERIFY(f.box("编辑框过滤")->text().isEmpty());
 
     // Shown as stored, written back trimmed at once.
-    QCOMPARE(f.box("编辑框时1")->text(), QStringLiteral("\u3000" "8" "\u3000"));
-    QCOMPARE(f.box("编辑框时2")->text(), QStringLiteral("\u3000" "21"));
+    QCOMPARE(f.box("编辑框时1")->text(),
+        QStringLiteral("\u3000"
+                       "8"
+                       "\u3000"));
+    QCOMPARE(f.box("编辑框时2")->text(),
+        QStringLiteral("\u3000"
+                       "21"));
     QCOMPARE(f.box("编辑框分1")->text(), QStringLiteral("30"));
     QVERIFY(f.box("编辑框分2")->text().isEmpty());
     QCOMPARE(f.setting(QStringLiteral("编辑框时1")), QStringLiteral("8"));
@@ -250,13 +258,34 @@ void TestPlanEditor::saveChecks_data()
     QTest::addColumn<QString>("count");
     QTest::addColumn<QString>("message");
 
-    QTest::newRow("all empty: the name first") << "" << "" << "" << false << "" << "请填写方案名称";
-    QTest::newRow("blank name") << "  \u3000" << "101" << "08:00" << false << "2" << "请填写方案名称";
-    QTest::newRow("no ids") << "早间" << " " << "08:00" << false << "2" << "请选择需要刷新的信息id";
-    QTest::newRow("no times") << "早间" << "101" << "\u3000" << true << "" << "请选择需要刷新的时间节点";
-    QTest::newRow("batch rotation without count") << "早间" << "101" << "08:00" << false << "" << "请填写刷新的次数";
-    QTest::newRow("fixed point without count") << "早间" << "101" << "08:00" << true << "" << "保存成功";
-    QTest::newRow("batch rotation") << "早间" << "101" << "08:00" << false << "2" << "保存成功";
+    QTest::newRow("all empty: the name first") << ""
+                                               << ""
+                                               << "" << false << ""
+                                               << "请填写方案名称";
+    QTest::newRow("blank name") << "  \u3000"
+                                << "101"
+                                << "08:00" << false << "2"
+                                << "请填写方案名称";
+    QTest::newRow("no ids") << "早间"
+                            << " "
+                            << "08:00" << false << "2"
+                            << "请选择需要刷新的信息id";
+    QTest::newRow("no times") << "早间"
+                              << "101"
+                              << "\u3000" << true << ""
+                              << "请选择需要刷新的时间节点";
+    QTest::newRow("batch rotation without count") << "早间"
+                                                  << "101"
+                                                  << "08:00" << false << ""
+                                                  << "请填写刷新的次数";
+    QTest::newRow("fixed point without count") << "早间"
+                                               << "101"
+                                               << "08:00" << true << ""
+                                               << "保存成功";
+    QTest::newRow("batch rotation") << "早间"
+                                    << "101"
+                                    << "08:00" << false << "2"
+                                    << "保存成功";
 }
 
 void TestPlanEditor::saveChecks()
@@ -277,7 +306,7 @@ void TestPlanEditor::saveChecks()
     f.click(fixedPoint ? "单选框定点刷新" : "单选框批量轮换");
     f.click("按钮保存方案");
 
-    QCOMPARE(f.messages.messages, QStringList{message});
+    QCOMPARE(f.messages.messages, QStringList { message });
     const QList<RefreshPlan> plans = f.store.ListPlans();
     QCOMPARE(plans.size(), message == u"保存成功" ? 1 : 0);
 }
@@ -331,9 +360,15 @@ void TestPlanEditor::failedSaveKeepsThePlanThatWasThere_data()
     QTest::addColumn<QString>("ids");
     QTest::addColumn<QString>("times");
 
-    QTest::newRow("quote in the ids") << "早间" << "101,1'02" << "08:00";
-    QTest::newRow("quote in the times") << "早间" << "101" << "08:00,'09:00";
-    QTest::newRow("quote in the name") << "早间'" << "101" << "08:00";
+    QTest::newRow("quote in the ids") << "早间"
+                                      << "101,1'02"
+                                      << "08:00";
+    QTest::newRow("quote in the times") << "早间"
+                                        << "101"
+                                        << "08:00,'09:00";
+    QTest::newRow("quote in the name") << "早间'"
+                                       << "101"
+                                       << "08:00";
 }
 
 void TestPlanEditor::failedSaveKeepsThePlanThatWasThere()
@@ -343,8 +378,8 @@ void TestPlanEditor::failedSaveKeepsThePlanThatWasThere()
     QFETCH(QString, times);
 
     EditorFixture f;
-    const RefreshPlan before
-        = f.savedPlan(QStringLiteral("早间"), QStringLiteral("101,102"), QStringLiteral("08:00,09:00"), QStringLiteral("1"));
+    const RefreshPlan before = f.savedPlan(
+        QStringLiteral("早间"), QStringLiteral("101,102"), QStringLiteral("08:00,09:00"), QStringLiteral("1"));
     f.store.SavePlanProgress(before.nick, QStringLiteral("102"));
     const RefreshPlan stored = f.store.LoadPlan(before.nick);
 
@@ -354,8 +389,8 @@ void TestPlanEditor::failedSaveKeepsThePlanThatWasThere()
     f.text("编辑框时间")->setPlainText(times);
     f.click("按钮保存方案");
 
-    QCOMPARE(f.messages.messages, QStringList{QStringLiteral("保存失败")});
-    QCOMPARE(f.store.ListPlans(), QList<RefreshPlan>{stored});
+    QCOMPARE(f.messages.messages, QStringList { QStringLiteral("保存失败") });
+    QCOMPARE(f.store.ListPlans(), QList<RefreshPlan> { stored });
 }
 
 void TestPlanEditor::loadsPlanToEdit_data()
@@ -369,12 +404,30 @@ void TestPlanEditor::loadsPlanToEdit_data()
     QTest::addColumn<bool>("fixedPoint");
     QTest::addColumn<bool>("sale");
 
-    QTest::newRow("fixed-point rent plan") << "租房" << "1" << "2" << "租房" << "101,102" << "08:00,08:30" << true
-                                           << false;
-    QTest::newRow("batch sale plan") << "售房" << "2" << "1" << "售房" << "101,102" << "08:00,08:30" << false << true;
-    QTest::newRow("unknown mode and kind") << "其他" << "" << "" << "其他" << "101,102" << "08:00,08:30" << false
-                                           << false;
-    QTest::newRow("plan gone") << "不存在" << "1" << "1" << "" << "" << "" << false << false;
+    QTest::newRow("fixed-point rent plan") << "租房"
+                                           << "1"
+                                           << "2"
+                                           << "租房"
+                                           << "101,102"
+                                           << "08:00,08:30" << true << false;
+    QTest::newRow("batch sale plan") << "售房"
+                                     << "2"
+                                     << "1"
+                                     << "售房"
+                                     << "101,102"
+                                     << "08:00,08:30" << false << true;
+    QTest::newRow("unknown mode and kind") << "其他"
+                                           << ""
+                                           << ""
+                                           << "其他"
+                                           << "101,102"
+                                           << "08:00,08:30" << false << false;
+    QTest::newRow("plan gone") << "不存在"
+                               << "1"
+                               << "1"
+                               << ""
+                               << ""
+                               << "" << false << false;
 }
 
 void TestPlanEditor::loadsPlanToEdit()
@@ -508,7 +561,7 @@ void TestPlanEditor::sideArrowsMoveBetweenHourAndMinute()
     PlanEditorWindow& editor = f.open();
     editor.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&editor));
-    for (const char* name : {"编辑框时1", "编辑框分1", "编辑框时2", "编辑框分2"})
+    for (const char* name : { "编辑框时1", "编辑框分1", "编辑框时2", "编辑框分2" })
         f.box(name)->setText(QStringLiteral("12"));
 
     QLineEdit* source = editor.findChild<QLineEdit*>(from);
@@ -542,12 +595,24 @@ void TestPlanEditor::smallBoxesTakeOnlyIntegerCharacters_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("letter into interval") << "编辑框间隔" << "a" << "";
-    QTest::newRow("minus into interval") << "编辑框间隔" << "-" << "-";
-    QTest::newRow("mixed into count") << "编辑框个数" << "1a2 b" << "12";
-    QTest::newRow("full-width digit into filter") << "编辑框过滤" << "５5" << "5";
-    QTest::newRow("dot and comma into hour") << "编辑框时1" << "1.,2" << "12";
-    QTest::newRow("Chinese into minute") << "编辑框分2" << "三3" << "3";
+    QTest::newRow("letter into interval") << "编辑框间隔"
+                                          << "a"
+                                          << "";
+    QTest::newRow("minus into interval") << "编辑框间隔"
+                                         << "-"
+                                         << "-";
+    QTest::newRow("mixed into count") << "编辑框个数"
+                                      << "1a2 b"
+                                      << "12";
+    QTest::newRow("full-width digit into filter") << "编辑框过滤"
+                                                  << "５5"
+                                                  << "5";
+    QTest::newRow("dot and comma into hour") << "编辑框时1"
+                                             << "1.,2"
+                                             << "12";
+    QTest::newRow("Chinese into minute") << "编辑框分2"
+                                         << "三3"
+                                         << "3";
 }
 
 void TestPlanEditor::smallBoxesTakeOnlyIntegerCharacters()
@@ -587,7 +652,7 @@ void TestPlanEditor::calculatorButtons()
     f.open();
     f.text("编辑框时间")->setPlainText(QStringLiteral("kept"));
     f.click("按钮生成时间节点");
-    QCOMPARE(f.messages.messages, QStringList{QStringLiteral("请正确填写开始时间和结束时间")});
+    QCOMPARE(f.messages.messages, QStringList { QStringLiteral("请正确填写开始时间和结束时间") });
     QCOMPARE(f.text("编辑框时间")->toPlainText(), QStringLiteral("kept"));
 
     typeInto(f.box("编辑框时1"), QStringLiteral("8"));
@@ -614,15 +679,33 @@ void TestPlanEditor::mergeCollectedIds_data()
     QTest::addColumn<QString>("collected");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("new ids appended once") << "101, 102" << "102,103," << "101,102,103";
-    QTest::newRow("part of a longer id is another id") << "1001" << "100," << "1001,100";
-    QTest::newRow("longer id after its part") << "100" << "1001," << "100,1001";
-    QTest::newRow("empty collection tidies the box") << " 101,,101 ,\u3000102\u3000," << "" << "101,102";
-    QTest::newRow("empty box") << "" << "201,202," << "201,202";
-    QTest::newRow("both empty") << "" << "" << "";
-    QTest::newRow("only separators") << ", ,," << "," << "";
-    QTest::newRow("line breaks stay inside one item") << "101\n102" << "102," << "101\n102,102";
-    QTest::newRow("case matters") << "A1" << "a1," << "A1,a1";
+    QTest::newRow("new ids appended once") << "101, 102"
+                                           << "102,103,"
+                                           << "101,102,103";
+    QTest::newRow("part of a longer id is another id") << "1001"
+                                                       << "100,"
+                                                       << "1001,100";
+    QTest::newRow("longer id after its part") << "100"
+                                              << "1001,"
+                                              << "100,1001";
+    QTest::newRow("empty collection tidies the box") << " 101,,101 ,\u3000102\u3000,"
+                                                     << ""
+                                                     << "101,102";
+    QTest::newRow("empty box") << ""
+                               << "201,202,"
+                               << "201,202";
+    QTest::newRow("both empty") << ""
+                                << ""
+                                << "";
+    QTest::newRow("only separators") << ", ,,"
+                                     << ","
+                                     << "";
+    QTest::newRow("line breaks stay inside one item") << "101\n102"
+                                                      << "102,"
+                                                      << "101\n102,102";
+    QTest::newRow("case matters") << "A1"
+                                  << "a1,"
+                                  << "A1,a1";
 }
 
 void TestPlanEditor::mergeCollectedIds()
@@ -641,12 +724,18 @@ void TestPlanEditor::pickListingsMergesTheCollection_data()
     QTest::addColumn<QString>("url");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("sale list") << true << "101, 102" << "102,103,"
-                               << "http://127.0.0.1:1/magent/house/houselist.aspx?businesstype=cs" << "101,102,103";
-    QTest::newRow("rent list") << false << "1001" << "100,"
-                               << "http://127.0.0.1:1/magent/house/houselist.aspx?businesstype=cz" << "1001,100";
-    QTest::newRow("cancelled") << true << "101,,101 ,102\u3000" << ""
-                               << "http://127.0.0.1:1/magent/house/houselist.aspx?businesstype=cs" << "101,102";
+    QTest::newRow("sale list") << true << "101, 102"
+                               << "102,103,"
+                               << "http://127.0.0.1:1/magent/house/houselist.aspx?businesstype=cs"
+                               << "101,102,103";
+    QTest::newRow("rent list") << false << "1001"
+                               << "100,"
+                               << "http://127.0.0.1:1/magent/house/houselist.aspx?businesstype=cz"
+                               << "1001,100";
+    QTest::newRow("cancelled") << true << "101,,101 ,102\u3000"
+                               << ""
+                               << "http://127.0.0.1:1/magent/house/houselist.aspx?businesstype=cs"
+                               << "101,102";
 }
 
 void TestPlanEditor::pickListingsMergesTheCollection()
@@ -663,7 +752,7 @@ void TestPlanEditor::pickListingsMergesTheCollection()
     f.text("编辑框编号")->setPlainText(box);
     f.collectionToHandBack = collected;
     f.click("按钮1");
-    QCOMPARE(f.pickedUrls, QStringList{url});
+    QCOMPARE(f.pickedUrls, QStringList { url });
     QCOMPARE(f.state.ExtractStartUrl, url);
     QCOMPARE(f.text("编辑框编号")->toPlainText(), expected);
 }

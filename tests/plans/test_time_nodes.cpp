@@ -26,20 +26,29 @@ void TestTimeNodes::generateFromInputs_data()
     const QString badSpan = QStringLiteral("请正确填写开始时间和结束时间");
     const QString badInterval = QStringLiteral("间隔时间不能小于1分钟");
     auto boxes = [](const char* sh, const char* sm, const char* eh, const char* em, const char* i, const char* f) {
-        return QStringList{QString::fromUtf8(sh), QString::fromUtf8(sm), QString::fromUtf8(eh),
-                           QString::fromUtf8(em),  QString::fromUtf8(i),  QString::fromUtf8(f)};
+        return QStringList { QString::fromUtf8(sh), QString::fromUtf8(sm), QString::fromUtf8(eh), QString::fromUtf8(em),
+            QString::fromUtf8(i), QString::fromUtf8(f) };
     };
 
-    QTest::newRow("end on a node") << boxes("8", "0", "9", "0", "20", "") << QStringLiteral("08:00,08:20,08:40,09:00") << QString();
-    QTest::newRow("end between nodes") << boxes("8", "0", "8", "50", "20", "") << QStringLiteral("08:00,08:20,08:40") << QString();
-    QTest::newRow("filter 10") << boxes("8", "0", "8", "30", "5", "10") << QStringLiteral("08:05,08:15,08:25") << QString();
-    QTest::newRow("filter 0 is none") << boxes("8", "0", "8", "10", "5", "0") << QStringLiteral("08:00,08:05,08:10") << QString();
-    QTest::newRow("negative filter") << boxes("8", "0", "8", "30", "5", "-10") << QStringLiteral("08:05,08:15,08:25") << QString();
+    QTest::newRow("end on a node") << boxes("8", "0", "9", "0", "20", "") << QStringLiteral("08:00,08:20,08:40,09:00")
+                                   << QString();
+    QTest::newRow("end between nodes") << boxes("8", "0", "8", "50", "20", "") << QStringLiteral("08:00,08:20,08:40")
+                                       << QString();
+    QTest::newRow("filter 10") << boxes("8", "0", "8", "30", "5", "10") << QStringLiteral("08:05,08:15,08:25")
+                               << QString();
+    QTest::newRow("filter 0 is none") << boxes("8", "0", "8", "10", "5", "0") << QStringLiteral("08:00,08:05,08:10")
+                                      << QString();
+    QTest::newRow("negative filter") << boxes("8", "0", "8", "30", "5", "-10") << QStringLiteral("08:05,08:15,08:25")
+                                     << QString();
     QTest::newRow("filter removes all") << boxes("9", "0", "10", "0", "30", "30") << QString() << QString();
-    QTest::newRow("leading zeros typed") << boxes("08", "05", "08", "07", "1", "") << QStringLiteral("08:05,08:06,08:07") << QString();
-    QTest::newRow("hour 25 accepted") << boxes("23", "0", "25", "0", "60", "") << QStringLiteral("23:00,24:00,25:00") << QString();
-    QTest::newRow("minutes over 59 carry") << boxes("8", "70", "9", "30", "10", "") << QStringLiteral("09:10,09:20,09:30") << QString();
-    QTest::newRow("text after digits") << boxes("8点", "0", "8", "2分", "1", "") << QStringLiteral("08:00,08:01,08:02") << QString();
+    QTest::newRow("leading zeros typed") << boxes("08", "05", "08", "07", "1", "")
+                                         << QStringLiteral("08:05,08:06,08:07") << QString();
+    QTest::newRow("hour 25 accepted") << boxes("23", "0", "25", "0", "60", "") << QStringLiteral("23:00,24:00,25:00")
+                                      << QString();
+    QTest::newRow("minutes over 59 carry")
+        << boxes("8", "70", "9", "30", "10", "") << QStringLiteral("09:10,09:20,09:30") << QString();
+    QTest::newRow("text after digits") << boxes("8点", "0", "8", "2分", "1", "") << QStringLiteral("08:00,08:01,08:02")
+                                       << QString();
     QTest::newRow("start equals end") << boxes("10", "0", "10", "0", "5", "") << QString() << badSpan;
     QTest::newRow("start after end") << boxes("10", "0", "9", "0", "5", "") << QString() << badSpan;
     QTest::newRow("all empty") << boxes("", "", "", "", "", "") << QString() << badSpan;
@@ -55,7 +64,8 @@ void TestTimeNodes::generateFromInputs()
     QFETCH(QStringList, boxes);
     QFETCH(QString, nodes);
     QFETCH(QString, message);
-    const TimeNodeGeneration g = GenerateTimeNodesFromInputs(boxes[0], boxes[1], boxes[2], boxes[3], boxes[4], boxes[5]);
+    const TimeNodeGeneration g
+        = GenerateTimeNodesFromInputs(boxes[0], boxes[1], boxes[2], boxes[3], boxes[4], boxes[5]);
     QCOMPARE(g.message, message);
     QCOMPARE(g.nodes, nodes);
 }
@@ -77,8 +87,7 @@ void TestTimeNodes::hugeSpanStaysBounded()
 {
     // A typed hour far past the day must not build an unbounded text.
     const TimeNodeGeneration g = GenerateTimeNodesFromInputs(QStringLiteral("0"), QStringLiteral("0"),
-                                                             QStringLiteral("2147483647"), QStringLiteral("2147483647"),
-                                                             QStringLiteral("1"), QString());
+        QStringLiteral("2147483647"), QStringLiteral("2147483647"), QStringLiteral("1"), QString());
     QVERIFY(g.message.isEmpty());
     QVERIFY(g.nodes.startsWith(QStringLiteral("00:00,00:01,")));
     QVERIFY(g.nodes.size() < 2'000'000);
@@ -99,7 +108,8 @@ void TestTimeNodes::countPlannedRefreshes_data()
     QTest::newRow("no times") << QString() << two << qint64(5) << 1 << qint64(0);
     QTest::newRow("no times rotation") << QString() << two << qint64(5) << 2 << qint64(0);
     QTest::newRow("no ids") << three << QString() << qint64(5) << 1 << qint64(0);
-    QTest::newRow("trailing comma counted") << QStringLiteral("08:00,09:00,") << QStringLiteral("1") << qint64(0) << 1 << qint64(3);
+    QTest::newRow("trailing comma counted")
+        << QStringLiteral("08:00,09:00,") << QStringLiteral("1") << qint64(0) << 1 << qint64(3);
     QTest::newRow("empty inner item counted") << QStringLiteral("08:00,,09:00") << two << qint64(0) << 1 << qint64(6);
     QTest::newRow("other mode") << three << two << qint64(5) << 0 << qint64(-1);
     QTest::newRow("large counts do not wrap") << three << two << qint64(2147483647) << 2 << qint64(3) * 2147483647;
@@ -123,10 +133,10 @@ void TestTimeNodes::plannedRefreshesText_data()
     QTest::addColumn<int>("mode");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("every listing") << QStringLiteral("08:00,09:00,10:00") << QStringLiteral("101,102") << QStringLiteral("9") << 1
-                                   << QStringLiteral("共需刷新 6 次");
-    QTest::newRow("rotation") << QStringLiteral("08:00,09:00,10:00") << QStringLiteral("101,102") << QStringLiteral("5") << 2
-                              << QStringLiteral("共需刷新 15 次");
+    QTest::newRow("every listing") << QStringLiteral("08:00,09:00,10:00") << QStringLiteral("101,102")
+                                   << QStringLiteral("9") << 1 << QStringLiteral("共需刷新 6 次");
+    QTest::newRow("rotation") << QStringLiteral("08:00,09:00,10:00") << QStringLiteral("101,102") << QStringLiteral("5")
+                              << 2 << QStringLiteral("共需刷新 15 次");
     QTest::newRow("trailing comma") << QStringLiteral("08:00,09:00,") << QStringLiteral("101") << QString() << 1
                                     << QStringLiteral("共需刷新 3 次");
     QTest::newRow("empty count box") << QStringLiteral("08:00") << QStringLiteral("101") << QString() << 2

@@ -10,7 +10,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
-
 #include <functional>
 
 namespace {

@@ -1,10 +1,9 @@
 #include "engine/run_loop.h"
 #include "http/http_client.h"
 #include "plans/plan_store.h"
+#include "portal_simulator.h"
 #include "shell/main_window.h"
 #include "support/app_fixture.h"
-
-#include "portal_simulator.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -22,11 +21,14 @@ struct Portal
 {
     Portal()
     {
-        account.saleIds = QStringList{QStringLiteral("101"), QStringLiteral("102"), QStringLiteral("103")};
-        sim.setAccounts({account});
+        account.saleIds = QStringList { QStringLiteral("101"), QStringLiteral("102"), QStringLiteral("103") };
+        sim.setAccounts({ account });
         sim.start();
     }
-    PortalHosts hosts() const { return {sim.hostPort(), sim.hostPort(), sim.hostPort()}; }
+    PortalHosts hosts() const
+    {
+        return { sim.hostPort(), sim.hostPort(), sim.hostPort() };
+    }
     QStringList refreshedIds() const
     {
         QStringList ids;
@@ -97,7 +99,7 @@ void TestRunControl::startRunsUntilStop()
     run.fixture.clock.setOnWait({});
 
     QVERIFY(disabledWhileRunning);
-    QCOMPARE(run.portal.refreshedIds(), QStringList{QStringLiteral("101")});
+    QCOMPARE(run.portal.refreshedIds(), QStringList { QStringLiteral("101") });
     QVERIFY(run.window->logText().endsWith(QStringLiteral("08:00:00  P 正在刷新\r\n08:00:00  P 101  成功\r\n")));
     QCOMPARE(run.window->statusPanel(1), QStringLiteral("任务已经停止"));
     QCOMPARE(run.window->statusPanel(2), QStringLiteral("今日发布:1"));
@@ -124,7 +126,8 @@ void TestRunControl::closingDuringRequestEndsProgram()
             run.fixture.app->runLoop()->Stop();
     });
     QString logAtClose;
-    QTimer::singleShot(0, run.window->startButton(), [&] { QTest::mouseClick(run.window->startButton(), Qt::LeftButton); });
+    QTimer::singleShot(
+        0, run.window->startButton(), [&] { QTest::mouseClick(run.window->startButton(), Qt::LeftButton); });
     QTimer::singleShot(100, run.window, [&] {
         run.window->close();
         logAtClose = run.window->logText();
@@ -141,7 +144,7 @@ void TestRunControl::closingDuringRequestEndsProgram()
     QVERIFY(run.window);
     QVERIFY(!logAtClose.isEmpty());
     QCOMPARE(run.window->logText(), logAtClose);
-    QCOMPARE(run.portal.refreshedIds(), QStringList{QStringLiteral("101")});
+    QCOMPARE(run.portal.refreshedIds(), QStringList { QStringLiteral("101") });
     QVERIFY(!run.fixture.app->runLoop()->isRunning());
 }
 
