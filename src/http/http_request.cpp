@@ -158,9 +158,24 @@ QByteArray HttpRequest(HttpClient& client, const QString& givenUrl, const HttpOp
     QObject::connect(reply.data(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
     // Window events keep being handled; a handler may even start another request here.
+    bool programEnding = false;
     while (reply && !reply->isFinished() && elapsed.elapsed() < limitMs) {
         limit.start(int(limitMs - elapsed.elapsed()));
-        loop.exec();
+        // Once the program is told to exit, every event loop returns at once (-1): waiting
+        // on would only spin, so the request is given up.
+        if (loop.exec() != 0) {
+            programEnding = true;
+            break;
+        }
+    }
+    if (programEnding) {
+        clearOutputs(options);
+        if (reply) {
+            QObject::disconnect(reply.data(), nullptr, &loop, nullptr);
+            reply->abort();
+            delete reply.data();
+        }
+        return {};
     }
 
     // Reaching the limit is a time-out even when the answer has just come in.

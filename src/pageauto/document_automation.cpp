@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTimer>
+#include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
 #include <QWebEngineView>
@@ -67,9 +68,12 @@ bool DocumentAutomation::AttachToBrowserWindow(QWebEngineView* view)
         const std::optional<QVariant> answer = runScript(QString::fromLatin1(ReadScript) + QStringLiteral("(false)"));
         if (answer) {
             const QVariantMap page = answer->toMap();
+            // Right after a navigation starts the view still shows the old document while
+            // its address is already the new one: that document is on its way out.
+            const QString url = page.value(QStringLiteral("url")).toString();
             if (page.value(QStringLiteral("ready")).toString() == QStringLiteral("complete") && m_view
-                && !m_view->page()->isLoading())
-                m_document = page.value(QStringLiteral("url")).toString();
+                && !m_view->page()->isLoading() && QUrl(url) == m_view->url())
+                m_document = url;
         }
     }
     return m_document.has_value();
@@ -223,8 +227,9 @@ std::optional<DocumentAutomation::PageRead> DocumentAutomation::readDocument(boo
     if (!answer)
         return std::nullopt;
     const QVariantMap page = answer->toMap();
-    if (page.value(QStringLiteral("url")).toString() != *m_document
-        || page.value(QStringLiteral("ready")).toString() != QStringLiteral("complete"))
+    if (!m_view || page.value(QStringLiteral("url")).toString() != *m_document
+        || page.value(QStringLiteral("ready")).toString() != QStringLiteral("complete")
+        || QUrl(*m_document) != m_view->url())
         return std::nullopt;
     PageRead read;
     read.title = page.value(QStringLiteral("title")).toString();

@@ -34,6 +34,7 @@ private slots:
     void longHeaderBlockKeepsEveryCookie();
     void timeoutReturnsTextWhileTimersFire();
     void timeoutZeroEndsAtFirstWakeUp();
+    void programExitGivesUpTheRequest();
     void nestedRequestsEachGetTheirOwnAnswer();
     void proxyIsUsedForHttp();
     void unreachableHostGivesEmptyAnswer();
@@ -308,6 +309,31 @@ void TestHttpRequest::timeoutZeroEndsAtFirstWakeUp()
     HttpOptions options;
     options.timeoutSeconds = 0;
     QCOMPARE(HttpRequest(*m_client, url(QStringLiteral("/")), options), HttpTimeoutText());
+}
+
+void TestHttpRequest::programExitGivesUpTheRequest()
+{
+    // The user closes the program while a request waits: the request ends at once
+    // instead of spinning until its limit.
+    m_sim->setResponseDelay(5000);
+    QTimer::singleShot(100, qApp, [] { QCoreApplication::exit(0); });
+    QString headers = QStringLiteral("untouched");
+    HttpOptions options;
+    options.timeoutSeconds = 30;
+    options.responseHeaders = &headers;
+    QElapsedTimer waited;
+    waited.start();
+    const QByteArray answer = HttpRequest(*m_client, url(QStringLiteral("/")), options);
+    const qint64 ms = waited.elapsed();
+    QCOMPARE(answer, QByteArray());
+    QCOMPARE(headers, QString());
+    QVERIFY2(ms < 4000, qPrintable(QString::number(ms)));
+
+    // Only the application's own loop clears the exit request; let the rest run on.
+    m_sim->setResponseDelay(0);
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+    QVERIFY(FromGbk(HttpRequest(*m_client, url(QStringLiteral("/login.aspx")))).contains(QStringLiteral("Domora帮登录")));
 }
 
 void TestHttpRequest::nestedRequestsEachGetTheirOwnAnswer()

@@ -204,9 +204,10 @@ private slots:
         DocumentAutomation automation;
         QSignalSpy loaded(m_view.get(), &QWebEngineView::loadFinished);
         m_view->setHtml(QString::fromUtf8(ListPage), QUrl(QStringLiteral("http://127.0.0.1/list.html")));
-        // Until the new page has loaded, the view offers no document to take.
-        if (m_view->page()->isLoading())
-            QVERIFY(!automation.AttachToBrowserWindow(m_view.get()));
+        // Until the new page has loaded, the view offers no document to take, not even
+        // the old one that is still on show.
+        QVERIFY(!automation.AttachToBrowserWindow(m_view.get()));
+        QCOMPARE(automation.DocumentTitle(), QString());
         QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 20000);
         QVERIFY(automation.AttachToBrowserWindow(m_view.get()));
         QCOMPARE(automation.DocumentTitle(), QStringLiteral("房源"));

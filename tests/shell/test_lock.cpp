@@ -1,4 +1,8 @@
+#include "http/http_client.h"
+#include "plans/plan_store.h"
+#include "plans/refresh_plan.h"
 #include "plans/settings_file.h"
+#include "portal_simulator.h"
 #include "shell/interface_lock.h"
 #include "shell/lock_window.h"
 #include "shell/main_window.h"
@@ -9,6 +13,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QNetworkCookie>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -296,26 +301,69 @@ private slots:
         QVERIFY(window->isVisible());
     }
 
-    // Locking hides the window and nothing more: the log keeps growing, the shutdown
-    // timer keeps running.
-    void workGoesOnWhileLocked()
+    // Locking hides the window and nothing more: a refresh run started before the lock
+    // goes on, and what it logs while locked is in the log when the window is back.
+    void runLoopGoesOnWhileLocked()
     {
-        AppFixture fixture;
+        PortalSimulator sim;
+        const PortalAccount account = PortalSimulator::demoAccount();
+        QVERIFY(!account.saleIds.isEmpty());
+        sim.setAccounts({ account });
+        QVERIFY(sim.start());
+        AppFixture fixture(true, PortalHosts { sim.hostPort(), sim.hostPort(), sim.hostPort() });
         SettingsFile(fixture.dir.settingsPath())
             .WriteSetting(
                 QStringLiteral("界面"), QStringLiteral("锁定密码"), HashUnlockPassword(Password, TestIterations));
+        const QDateTime start(QDate(2026, 12, 11), QTime(8, 0, 0));
+        fixture.clock.set(start);
         QVERIFY(fixture.app->start());
         MainWindow* window = fixture.app->mainWindow();
-        window->lockButton()->click();
-        QVERIFY(fixture.app->interfaceLock()->isLocked());
-        QVERIFY(window->shutdownTimer()->isActive());
-        window->appendLogText(QStringLiteral("14:00:00  line written while locked\r\n"));
+        InterfaceLock* lock = fixture.app->interfaceLock();
 
-        LockWindow* lockWindow = fixture.app->interfaceLock()->lockWindow();
+        fixture.app->state().AgentId = account.agentId;
+        fixture.app->http().cookieJar().setCookiesFromUrl(
+            QNetworkCookie::parseCookies(sim.signInCookie(account.user).toUtf8()),
+            QUrl(sim.baseUrl() + QStringLiteral("/")));
+        RefreshPlan plan;
+        plan.nick = QStringLiteral("早班");
+        plan.id = account.saleIds.first();
+        plan.times = QStringLiteral("08:00,08:01");
+        plan.sort = QStringLiteral("1");
+        plan.sort1 = QStringLiteral("1");
+        QVERIFY(fixture.app->store().ReplacePlan(plan));
+        window->FillPlanList();
+
+        QString logAtLock;
+        bool lockedAtStop = false;
+        fixture.clock.setOnWait([&] {
+            if (logAtLock.isNull()) {
+                window->lockButton()->click();
+                QVERIFY(lock->isLocked());
+                logAtLock = window->logText();
+            }
+            if (fixture.clock.now() >= start.addSecs(75) && fixture.app->state().RunFlag != 0) {
+                lockedAtStop = lock->isLocked() && !window->isVisible();
+                window->stopButton()->click();
+            }
+        });
+        window->startButton()->click();
+        fixture.clock.setOnWait({});
+
+        QVERIFY(lockedAtStop);
+        int refreshes = 0;
+        const QList<PortalRequest> requests = sim.requests();
+        for (const PortalRequest& request : requests)
+            refreshes += request.path.contains(QStringLiteral("HouseListAction"), Qt::CaseInsensitive) ? 1 : 0;
+        QCOMPARE(refreshes, 2);
+        const QString logAfter = window->logText();
+        QVERIFY(logAfter.startsWith(logAtLock));
+        QVERIFY(logAfter.mid(logAtLock.size()).contains(QStringLiteral("08:01:")));
+
+        LockWindow* lockWindow = lock->lockWindow();
         lockWindow->passwordEntry()->setText(Password);
         lockWindow->unlockButton()->click();
         QVERIFY(window->isVisible());
-        QVERIFY(window->logText().contains(QStringLiteral("14:00:00  line written while locked\r\n")));
+        QCOMPARE(window->logText(), logAfter);
     }
 };
 
