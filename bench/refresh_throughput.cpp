@@ -3,12 +3,12 @@
 // Target: the program takes at most 1.5 times curl's wall time.
 #include "common/app_state.h"
 #include "common/portal_hosts.h"
-#include "engine/engine_view.h"
 #include "engine/listing_refresher.h"
 #include "http/http_client.h"
 #include "plans/plan_store.h"
 #include "portal_simulator.h"
 #include "support/fake_clock.h"
+#include "support/fake_engine_view.h"
 #include "support/fake_message_presenter.h"
 #include "support/temp_data_dir.h"
 
@@ -28,31 +28,6 @@ namespace {
 
 constexpr int kRequests = 1000;
 constexpr int kRounds = 5;
-
-class SilentView final : public EngineView
-{
-public:
-    void appendLogText(const QString&) override
-    { }
-    void setStatusPanel(int, const QString&) override
-    { }
-    QString statusPanel(int) const override
-    {
-        return {};
-    }
-    int planRowCount() const override
-    {
-        return 0;
-    }
-    QString planRowName(int) const override
-    {
-        return {};
-    }
-    void ShowPlanToday(const QString&, int) override
-    { }
-    void setStartEnabled(bool) override
-    { }
-};
 
 } // namespace
 
@@ -77,7 +52,7 @@ int main(int argc, char** argv)
     AppState state;
     state.AgentId = demo.agentId;
     FakeMessagePresenter messages;
-    SilentView view;
+    FakeEngineView view;
     const PortalHosts hosts { sim.hostPort(), sim.hostPort(), sim.hostPort() };
     ListingRefresher refresher(state, http, store, view, messages, hosts);
 

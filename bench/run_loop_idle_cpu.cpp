@@ -3,11 +3,11 @@
 #include "common/app_state.h"
 #include "common/clock.h"
 #include "common/portal_hosts.h"
-#include "engine/engine_view.h"
 #include "engine/listing_refresher.h"
 #include "engine/run_loop.h"
 #include "http/http_client.h"
 #include "plans/plan_store.h"
+#include "support/fake_engine_view.h"
 #include "support/fake_message_presenter.h"
 #include "support/temp_data_dir.h"
 
@@ -19,39 +19,6 @@
 #include <ctime>
 
 namespace {
-
-class BenchView final : public EngineView
-{
-public:
-    void appendLogText(const QString& text) override
-    {
-        log += text;
-    }
-    void setStatusPanel(int panel, const QString& text) override
-    {
-        panels[panel] = text;
-    }
-    QString statusPanel(int panel) const override
-    {
-        return panels[panel];
-    }
-    int planRowCount() const override
-    {
-        return int(rows.size());
-    }
-    QString planRowName(int row) const override
-    {
-        return row < rows.size() ? rows.at(row) : QString();
-    }
-    void ShowPlanToday(const QString&, int) override
-    { }
-    void setStartEnabled(bool) override
-    { }
-
-    QString log;
-    QString panels[4];
-    QStringList rows;
-};
 
 double processCpuSeconds()
 {
@@ -73,7 +40,7 @@ int main(int argc, char** argv)
     AppState state;
     PlanStore store(clock);
     store.OpenPlanStore(dir.databasePath());
-    BenchView view;
+    FakeEngineView view;
     FakeMessagePresenter messages;
     PortalHosts hosts;
     HttpClient http;
@@ -92,7 +59,7 @@ int main(int argc, char** argv)
         p.sort = QStringLiteral("1");
         p.sort1 = QStringLiteral("1");
         store.InsertPlan(p);
-        view.rows.append(p.nick);
+        view.addRow(p.nick);
     }
 
     double cpuStart = 0;

@@ -4,12 +4,12 @@
 #include "common/app_state.h"
 #include "common/clock.h"
 #include "common/portal_hosts.h"
-#include "engine/engine_view.h"
 #include "engine/listing_refresher.h"
 #include "engine/run_loop.h"
 #include "http/http_client.h"
 #include "plans/plan_store.h"
 #include "portal_simulator.h"
+#include "support/fake_engine_view.h"
 #include "support/fake_message_presenter.h"
 #include "support/temp_data_dir.h"
 
@@ -29,39 +29,6 @@
 namespace {
 
 using Steady = std::chrono::steady_clock;
-
-class BenchView final : public EngineView
-{
-public:
-    void appendLogText(const QString& text) override
-    {
-        log += text;
-    }
-    void setStatusPanel(int panel, const QString& text) override
-    {
-        panels[panel] = text;
-    }
-    QString statusPanel(int panel) const override
-    {
-        return panels[panel];
-    }
-    int planRowCount() const override
-    {
-        return int(rows.size());
-    }
-    QString planRowName(int row) const override
-    {
-        return row < rows.size() ? rows.at(row) : QString();
-    }
-    void ShowPlanToday(const QString&, int) override
-    { }
-    void setStartEnabled(bool) override
-    { }
-
-    QString log;
-    QString panels[4];
-    QStringList rows;
-};
 
 // The system clock moved by an offset that the benchmark sets.
 class ShiftedClock final : public Clock
@@ -111,7 +78,7 @@ int main(int argc, char** argv)
     state.AgentId = account.agentId;
     PlanStore store(clock);
     store.OpenPlanStore(dir.databasePath());
-    BenchView view;
+    FakeEngineView view;
     FakeMessagePresenter messages;
     PortalHosts hosts { sim.hostPort(), sim.hostPort(), sim.hostPort() };
     HttpClient http;
@@ -135,7 +102,7 @@ int main(int argc, char** argv)
         p.sort = QStringLiteral("1");
         p.sort1 = QStringLiteral("1");
         store.InsertPlan(p);
-        view.rows.append(p.nick);
+        view.addRow(p.nick);
     }
 
     // Watches the portal from its own thread, so the arrival time does not depend on

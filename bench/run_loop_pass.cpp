@@ -2,12 +2,12 @@
 // and whether it grows with the nodes already served today.
 #include "common/app_state.h"
 #include "common/portal_hosts.h"
-#include "engine/engine_view.h"
 #include "engine/listing_refresher.h"
 #include "engine/run_loop.h"
 #include "http/http_client.h"
 #include "plans/plan_store.h"
 #include "support/fake_clock.h"
+#include "support/fake_engine_view.h"
 #include "support/fake_message_presenter.h"
 #include "support/temp_data_dir.h"
 
@@ -18,39 +18,6 @@
 #include <cstdio>
 
 namespace {
-
-class BenchView final : public EngineView
-{
-public:
-    void appendLogText(const QString& text) override
-    {
-        log += text;
-    }
-    void setStatusPanel(int panel, const QString& text) override
-    {
-        panels[panel] = text;
-    }
-    QString statusPanel(int panel) const override
-    {
-        return panels[panel];
-    }
-    int planRowCount() const override
-    {
-        return int(rows.size());
-    }
-    QString planRowName(int row) const override
-    {
-        return row < rows.size() ? rows.at(row) : QString();
-    }
-    void ShowPlanToday(const QString&, int) override
-    { }
-    void setStartEnabled(bool) override
-    { }
-
-    QString log;
-    QString panels[4];
-    QStringList rows;
-};
 
 // Every half hour of the day: 48 nodes.
 QString halfHourNodes()
@@ -104,7 +71,7 @@ int main(int argc, char** argv)
         AppState state;
         PlanStore store(clock);
         store.OpenPlanStore(dir.databasePath());
-        BenchView view;
+        FakeEngineView view;
         FakeMessagePresenter messages;
         PortalHosts hosts;
         HttpClient http;
@@ -123,7 +90,7 @@ int main(int argc, char** argv)
             p.num = QStringLiteral("5");
             p.sort1 = QStringLiteral("1");
             store.InsertPlan(p);
-            view.rows.append(p.nick);
+            view.addRow(p.nick);
         }
         const QDate day(2026, 12, 11);
         const int passes = count >= 10000 ? 40 : 200;

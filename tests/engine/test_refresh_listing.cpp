@@ -1,11 +1,11 @@
 #include "common/app_state.h"
 #include "common/portal_hosts.h"
-#include "engine/engine_view.h"
 #include "engine/listing_refresher.h"
 #include "http/http_client.h"
 #include "plans/plan_store.h"
 #include "portal_simulator.h"
 #include "support/fake_clock.h"
+#include "support/fake_engine_view.h"
 #include "support/fake_message_presenter.h"
 #include "support/temp_data_dir.h"
 
@@ -14,47 +14,6 @@
 #include <memory>
 
 namespace {
-
-// The main window as the engine sees it: a plan list of names and counts, four panels.
-class FakeEngineView final : public EngineView
-{
-public:
-    void appendLogText(const QString& text) override
-    {
-        log += text;
-    }
-    void setStatusPanel(int panel, const QString& text) override
-    {
-        panels[panel] = text;
-    }
-    QString statusPanel(int panel) const override
-    {
-        return panels.value(panel);
-    }
-    int planRowCount() const override
-    {
-        return int(rows.size());
-    }
-    QString planRowName(int row) const override
-    {
-        return row >= 0 && row < rows.size() ? rows.at(row).first : QString();
-    }
-    void ShowPlanToday(const QString& nick, int count) override
-    {
-        for (auto& row : rows) {
-            if (row.first == nick) {
-                row.second = QString::number(count);
-                return;
-            }
-        }
-    }
-    void setStartEnabled(bool) override
-    { }
-
-    QString log;
-    QMap<int, QString> panels;
-    QList<QPair<QString, QString>> rows; // 方案名, 已刷新
-};
 
 const QString kSale = QStringLiteral("1020301"); // a sale listing of the demo agent
 const QString kRent = QStringLiteral("20456012"); // a rent listing of the demo agent
@@ -297,9 +256,9 @@ void TestRefreshListing::successCountsAcrossDayChange()
     m_refresher->RecordRefreshSuccess(QStringLiteral("晚班"));
     m_refresher->RecordRefreshSuccess(QStringLiteral("早班"));
     QCOMPARE(m_view.statusPanel(2), QStringLiteral("今日发布:3"));
-    QCOMPARE(m_view.rows.at(0).second, QStringLiteral("2"));
-    QCOMPARE(m_view.rows.at(1).second, QStringLiteral("1"));
-    QCOMPARE(m_view.rows.at(2).second, QStringLiteral("0"));
+    QCOMPARE(m_view.rows.at(0).today, QStringLiteral("2"));
+    QCOMPARE(m_view.rows.at(1).today, QStringLiteral("1"));
+    QCOMPARE(m_view.rows.at(2).today, QStringLiteral("0"));
     QCOMPARE(m_store->LoadPlan(QStringLiteral("早班")).today, QStringLiteral("2"));
     QCOMPARE(m_store->LoadPlan(QStringLiteral("早班")).date1, QStringLiteral("2026年12月10日"));
 
@@ -307,8 +266,8 @@ void TestRefreshListing::successCountsAcrossDayChange()
     m_clock->advance(60 * 1000);
     m_refresher->RecordRefreshSuccess(QStringLiteral("早班"));
     QCOMPARE(m_view.statusPanel(2), QStringLiteral("今日发布:1"));
-    QCOMPARE(m_view.rows.at(0).second, QStringLiteral("1"));
-    QCOMPARE(m_view.rows.at(1).second, QStringLiteral("1"));
+    QCOMPARE(m_view.rows.at(0).today, QStringLiteral("1"));
+    QCOMPARE(m_view.rows.at(1).today, QStringLiteral("1"));
     const RefreshPlan morning = m_store->LoadPlan(QStringLiteral("早班"));
     QCOMPARE(morning.today, QStringLiteral("1"));
     QCOMPARE(morning.date1, QStringLiteral("2026年12月11日"));
@@ -318,7 +277,7 @@ void TestRefreshListing::successCountsAcrossDayChange()
     m_refresher->RecordRefreshSuccess(QStringLiteral("晚班"));
     QCOMPARE(m_view.statusPanel(2), QStringLiteral("今日发布:2"));
     QCOMPARE(m_store->LoadPlan(QStringLiteral("晚班")).today, QStringLiteral("1"));
-    QCOMPARE(m_view.rows.at(0).second, QStringLiteral("1"));
+    QCOMPARE(m_view.rows.at(0).today, QStringLiteral("1"));
 }
 
 QTEST_GUILESS_MAIN(TestRefreshListing)

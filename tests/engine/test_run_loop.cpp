@@ -1,13 +1,13 @@
 #include "common/app_state.h"
 #include "common/portal_hosts.h"
 #include "common/text_helpers.h"
-#include "engine/engine_view.h"
 #include "engine/listing_refresher.h"
 #include "engine/run_loop.h"
 #include "http/http_client.h"
 #include "plans/plan_store.h"
 #include "portal_simulator.h"
 #include "support/fake_clock.h"
+#include "support/fake_engine_view.h"
 #include "support/fake_message_presenter.h"
 #include "support/temp_data_dir.h"
 
@@ -21,61 +21,6 @@
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-class FakeView final : public EngineView
-{
-public:
-    void appendLogText(const QString& text) override
-    {
-        touch();
-        log += text;
-    }
-    void setStatusPanel(int panel, const QString& text) override
-    {
-        touch();
-        panels[panel] = text;
-    }
-    QString statusPanel(int panel) const override
-    {
-        return panels[panel];
-    }
-    int planRowCount() const override
-    {
-        touch();
-        return int(rows.size());
-    }
-    QString planRowName(int row) const override
-    {
-        touch();
-        return row >= 0 && row < rows.size() ? rows.at(row) : QString();
-    }
-    void ShowPlanToday(const QString& nick, int count) override
-    {
-        touch();
-        today[nick] = count;
-    }
-    void setStartEnabled(bool enabled) override
-    {
-        touch();
-        startEnabled = enabled;
-    }
-
-    QString log;
-    QString panels[4];
-    QStringList rows;
-    QHash<QString, int> today;
-    bool startEnabled = true;
-    // Set when the window is closed: every later call is a fault.
-    bool closed = false;
-    mutable int touchesAfterClose = 0;
-
-private:
-    void touch() const
-    {
-        if (closed)
-            ++touchesAfterClose;
-    }
-};
 
 // The real refresher, with a hook that runs as each request is about to go out.
 class ObservedRefresher final : public ListingRefresher
@@ -135,7 +80,7 @@ struct Rig
     void addPlan(const RefreshPlan& plan)
     {
         QVERIFY(store.ReplacePlan(plan));
-        view.rows.append(plan.nick);
+        view.addRow(plan.nick);
     }
 
     // Runs the loop until the clock reaches end; step runs after every wait.
@@ -172,7 +117,7 @@ struct Rig
     FakeClock clock { at(8, 0) };
     AppState state;
     PlanStore store { clock };
-    FakeView view;
+    FakeEngineView view;
     FakeMessagePresenter messages;
     PortalSimulator sim;
     PortalHosts hosts;
@@ -370,7 +315,7 @@ void TestRunLoop::fixedPointPlanServedOncePerNode()
             + line(u"08:00:00"_s, u"P 101  成功"_s) + line(u"08:00:00"_s, u"P 102  成功"_s)
             + line(u"08:30:00"_s, u"P 符合时间节点"_s) + line(u"08:30:00"_s, u"P 正在刷新"_s)
             + line(u"08:30:00"_s, u"P 101  成功"_s) + line(u"08:30:00"_s, u"P 102  成功"_s));
-    QCOMPARE(rig.view.today.value(QStringLiteral("P")), 4);
+    QCOMPARE(rig.view.todayOf(QStringLiteral("P")), 4);
     QCOMPARE(rig.view.panels[2], QStringLiteral("今日发布:4"));
     QCOMPARE(rig.view.panels[1], QStringLiteral("任务已经停止"));
     QVERIFY(rig.view.startEnabled);
@@ -446,7 +391,7 @@ void TestRunLoop::refreshOutcomes()
     QCOMPARE(rig.requests().size(), requests);
     QCOMPARE(rig.view.log, line(u"08:00:00"_s, u"P 符合时间节点"_s) + line(u"08:00:00"_s, u"P 正在刷新"_s) + logLine);
     QCOMPARE(rig.store.ReadDailyTotal(), counted);
-    QCOMPARE(rig.view.today.value(QStringLiteral("P")), counted);
+    QCOMPARE(rig.view.todayOf(QStringLiteral("P")), counted);
     // Progress moves on whatever the outcome.
     QCOMPARE(rig.progress(QStringLiteral("P")), QStringLiteral("101"));
 }
@@ -500,7 +445,7 @@ void TestRunLoop::rowsChangedDuringRun()
     // The list is refilled while A is being served: B is gone, C moved up.
     rig.refresher->onRequest = [&](const QString& id) {
         if (id == u"a1")
-            rig.view.rows = QStringList { QStringLiteral("C") };
+            rig.view.setRowNames(QStringList { QStringLiteral("C") });
     };
     rig.runUntil(at(8, 0, 30), [&] {
         // Later on every row vanishes; passes go on without rows.
@@ -530,7 +475,7 @@ void TestRunLoop::storeChangesSeenDuringRun()
                 makePlan(QStringLiteral("P"), QStringLiteral("p1"), QStringLiteral("08:02"), QStringLiteral("1"))));
             QVERIFY(other.ReplacePlan(
                 makePlan(QStringLiteral("Q"), QStringLiteral("q1"), QStringLiteral("08:01"), QStringLiteral("1"))));
-            rig.view.rows.append(QStringLiteral("Q"));
+            rig.view.addRow(QStringLiteral("Q"));
         }
         if (!deleted && rig.clock.now() >= at(8, 1, 30)) {
             deleted = true;
@@ -567,12 +512,12 @@ void TestRunLoop::dayChangeRestartsCounts()
     int todayOnDay1 = 0;
     rig.runUntil(at(0, 1, 0, day2), [&] {
         if (rig.clock.now().date() == day1)
-            todayOnDay1 = rig.view.today.value(QStringLiteral("P"));
+            todayOnDay1 = rig.view.todayOf(QStringLiteral("P"));
     });
 
     QCOMPARE(rig.requests(), (QStringList { u"101"_s, u"101"_s }));
     QCOMPARE(todayOnDay1, 1);
-    QCOMPARE(rig.view.today.value(QStringLiteral("P")), 1);
+    QCOMPARE(rig.view.todayOf(QStringLiteral("P")), 1);
     QCOMPARE(rig.view.panels[2], QStringLiteral("今日发布:1"));
     QVERIFY(rig.view.log.contains(line(u"00:00:00"_s, u"P 101  成功"_s)));
     // Only the new day's node is kept as served.

@@ -1,9 +1,9 @@
-#include "engine/engine_view.h"
 #include "shell/main_window.h"
 #include "shell/platform/power_control.h"
 #include "shell/scheduled_shutdown.h"
 #include "support/app_fixture.h"
 #include "support/fake_clock.h"
+#include "support/fake_engine_view.h"
 #include "support/fake_message_presenter.h"
 #include "support/fake_platform.h"
 
@@ -14,38 +14,6 @@
 #include <array>
 
 namespace {
-
-// Only the status panels matter to the shutdown.
-class PanelView final : public EngineView
-{
-public:
-    void appendLogText(const QString&) override
-    { }
-    void setStatusPanel(int panel, const QString& text) override
-    {
-        panels.at(panel) = text;
-        ++writes;
-    }
-    QString statusPanel(int panel) const override
-    {
-        return panels.at(panel);
-    }
-    int planRowCount() const override
-    {
-        return 0;
-    }
-    QString planRowName(int) const override
-    {
-        return QString();
-    }
-    void ShowPlanToday(const QString&, int) override
-    { }
-    void setStartEnabled(bool) override
-    { }
-
-    std::array<QString, 4> panels;
-    int writes = 0;
-};
 
 const QDateTime Start(QDate(2026, 12, 11), QTime(14, 0, 0));
 const QString Rejected = QStringLiteral("请设置正确的关机时间");
@@ -125,7 +93,7 @@ private slots:
         m_clock.set(Start);
         m_box.setChecked(false);
         m_date.setDateTime(Start);
-        m_view = PanelView();
+        m_view = FakeEngineView();
         m_messages = FakeMessagePresenter();
         m_power = FakePowerControl();
         m_power.result = false;
@@ -177,9 +145,9 @@ private slots:
         // The next tick turns the stale countdown into the cancellation, and it stays.
         shutdown.ShutdownTick();
         QCOMPARE(m_view.panels[3], Cancelled);
-        const int writes = m_view.writes;
+        const int writes = m_view.panelWrites;
         shutdown.ShutdownTick();
-        QCOMPARE(m_view.writes, writes);
+        QCOMPARE(m_view.panelWrites, writes);
         QCOMPARE(m_messages.messages.size(), 1);
     }
 
@@ -192,7 +160,7 @@ private slots:
         m_box.setChecked(false);
         shutdown.ShutdownTick();
         QCOMPARE(m_view.panels[3], QStringLiteral("earlier text"));
-        QCOMPARE(m_view.writes, 0);
+        QCOMPARE(m_view.panelWrites, 0);
     }
 
     // Only the tick in the chosen second powers off; when the system refuses, the next
@@ -269,7 +237,7 @@ private:
     FakeClock m_clock;
     QCheckBox m_box;
     QDateTimeEdit m_date;
-    PanelView m_view;
+    FakeEngineView m_view;
     FakeMessagePresenter m_messages;
     FakePowerControl m_power;
 };
