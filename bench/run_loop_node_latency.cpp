@@ -136,7 +136,9 @@ int main(int argc, char** argv)
         const QDateTime due = base.addSecs(qint64(120) * (sample + 1));
         boundary = Steady::now() + std::chrono::milliseconds(lead);
         clock.offsetMs.store(QDateTime::currentDateTime().msecsTo(due) - lead);
-        ++expectedArrivals;
+        // A retry of the previous node may have reached the portal meanwhile: only a
+        // request that arrives after this point belongs to the new node.
+        expectedArrivals = arrivals.load() + 1;
         waitingForArrival = true;
     };
 
