@@ -10,9 +10,6 @@
 #include <QFontDatabase>
 #include <QStyleFactory>
 
-#if defined(Q_OS_UNIX)
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -36,15 +33,6 @@ void useChineseFont(QApplication& app)
 
 int main(int, char** argv)
 {
-#if defined(Q_OS_UNIX)
-    // The browser engine's sandbox cannot run as root and the engine would refuse to
-    // start at all; as root it runs without it.
-    if (geteuid() == 0) {
-        QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-        if (!flags.contains("--no-sandbox"))
-            qputenv("QTWEBENGINE_CHROMIUM_FLAGS", QByteArray(flags + " --no-sandbox").trimmed());
-    }
-#endif
     // The embedded browser wants shared GL contexts, set before the application exists.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // The command line changes nothing: Qt does not get to read its options either.

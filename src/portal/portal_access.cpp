@@ -11,6 +11,10 @@
 #include <QFileInfo>
 #include <QLibrary>
 
+#if defined(Q_OS_UNIX)
+#include <unistd.h>
+#endif
+
 PortalAccess::PortalAccess(AppState& state, HttpClient& http, MessagePresenter& messages, SettingsFile& settings,
                            const PortalHosts& hosts, const QString& dataDir, BrowserSessionFactory factory,
                            QObject* parent)
@@ -51,9 +55,27 @@ BrowserSessionFactory PortalAccess::loadModule()
     return nullptr;
 }
 
+namespace {
+
+// The browser engine's sandbox cannot run as root, and the engine would refuse to start
+// at all; as root it runs without it. Must happen before the engine starts.
+void allowEngineToStartAsRoot()
+{
+#if defined(Q_OS_UNIX)
+    if (geteuid() != 0)
+        return;
+    const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains("--no-sandbox"))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", QByteArray(flags + " --no-sandbox").trimmed());
+#endif
+}
+
+} // namespace
+
 BrowserSession* PortalAccess::browserSession()
 {
     if (!m_session) {
+        allowEngineToStartAsRoot();
         if (!m_factory)
             m_factory = loadModule();
         if (!m_factory)
