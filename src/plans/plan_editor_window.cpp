@@ -2,6 +2,7 @@
 
 #include "common/app_state.h"
 #include "common/message_presenter.h"
+#include "common/placed_widget.h"
 #include "common/text_helpers.h"
 #include "plans/plan_store.h"
 #include "plans/refresh_plan.h"
@@ -55,60 +56,35 @@ public:
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, int x, int y, int w = -1, int h = -1)
 {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(QString::fromUtf8(name));
-    if (w < 0) {
-        label->adjustSize();
-        label->move(x, y);
-    } else {
-        label->setGeometry(x, y, w, h);
-    }
+    if (w >= 0)
+        return PlacedWidget<QLabel>(parent, name, QRect(x, y, w, h), caption);
+    // Captions without a given size take the size of their text.
+    auto* label = PlacedWidget<QLabel>(parent, name, QRect(x, y, 0, 0), caption);
+    label->adjustSize();
     return label;
 }
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int x, int y, int w, int h)
 {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromUtf8(name));
-    button->setGeometry(x, y, w, h);
+    auto* button = PlacedWidget<QPushButton>(parent, name, QRect(x, y, w, h), caption);
     // Enter in a box must not press a button of the dialog.
     button->setAutoDefault(false);
     return button;
 }
 
-QRadioButton* makeRadio(QWidget* parent, const char* name, const QString& caption, int x, int y, int w, int h)
+template<class Box>
+Box* makeBox(QWidget* parent, const char* name, const QString& accessibleName, int x, int y, int w, int h)
 {
-    auto* radio = new QRadioButton(caption, parent);
-    radio->setObjectName(QString::fromUtf8(name));
-    radio->setGeometry(x, y, w, h);
-    return radio;
-}
-
-QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& caption, int x, int y, int w, int h)
-{
-    auto* frame = new QGroupBox(caption, parent);
-    frame->setObjectName(QString::fromUtf8(name));
-    frame->setGeometry(x, y, w, h);
-    return frame;
+    auto* box = PlacedWidget<Box>(parent, name, QRect(x, y, w, h));
+    box->setAccessibleName(accessibleName);
+    return box;
 }
 
 QPlainTextEdit* makeMultiLine(
     QWidget* parent, const char* name, const QString& accessibleName, int x, int y, int w, int h)
 {
-    auto* box = new QPlainTextEdit(parent);
-    box->setObjectName(QString::fromUtf8(name));
-    box->setAccessibleName(accessibleName);
-    box->setGeometry(x, y, w, h);
+    auto* box = makeBox<QPlainTextEdit>(parent, name, accessibleName, x, y, w, h);
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    return box;
-}
-
-NumberBox* makeNumberBox(QWidget* parent, const char* name, const QString& accessibleName, int x, int y, int w, int h)
-{
-    auto* box = new NumberBox(parent);
-    box->setObjectName(QString::fromUtf8(name));
-    box->setAccessibleName(accessibleName);
-    box->setGeometry(x, y, w, h);
     return box;
 }
 
@@ -241,38 +217,38 @@ void PlanEditorWindow::buildLayout()
     m_nameBox->setObjectName(QStringLiteral("编辑框方案名称"));
     m_nameBox->setAccessibleName(QStringLiteral("方案名称"));
     m_nameBox->setGeometry(67, 7, 208, 23);
-    m_sale = makeRadio(this, "单选框出售", QStringLiteral("出售"), 279, 9, 58, 20);
-    m_rent = makeRadio(this, "单选框出租", QStringLiteral("出租"), 336, 9, 58, 20);
+    m_sale = PlacedWidget<QRadioButton>(this, "单选框出售", QRect(279, 9, 58, 20), QStringLiteral("出售"));
+    m_rent = PlacedWidget<QRadioButton>(this, "单选框出租", QRect(336, 9, 58, 20), QStringLiteral("出租"));
     m_sale->setChecked(true);
     // Plain auto-exclusion would tie these to the mode buttons in the frame below.
     auto* kinds = new QButtonGroup(this);
     kinds->addButton(m_sale);
     kinds->addButton(m_rent);
 
-    QGroupBox* ids = makeFrame(this, "分组框1", QStringLiteral("房源编号"), 5, 32, 472, 189);
+    QGroupBox* ids = PlacedWidget<QGroupBox>(this, "分组框1", QRect(5, 32, 472, 189), QStringLiteral("房源编号"));
     m_idBox = makeMultiLine(ids, "编辑框编号", QStringLiteral("房源编号"), 3, 16, 464, 144);
     m_pickButton = makeButton(ids, "按钮1", QStringLiteral("选择房源"), 386, 162, 79, 22);
 
-    QGroupBox* times = makeFrame(this, "分组框2", QStringLiteral("刷新时间"), 6, 223, 474, 217);
+    QGroupBox* times = PlacedWidget<QGroupBox>(this, "分组框2", QRect(6, 223, 474, 217), QStringLiteral("刷新时间"));
     m_timesBox = makeMultiLine(times, "编辑框时间", QStringLiteral("刷新时间"), 0, 15, 473, 201);
 
-    QGroupBox* calc = makeFrame(this, "分组框3", QStringLiteral("计算时间"), 485, 32, 149, 204);
+    QGroupBox* calc = PlacedWidget<QGroupBox>(this, "分组框3", QRect(485, 32, 149, 204), QStringLiteral("计算时间"));
     makeLabel(calc, "标签2", QStringLiteral("开始时间"), 5, 15);
-    m_startHour = makeNumberBox(calc, "编辑框时1", QStringLiteral("开始时间 时"), 58, 14, 25, 21);
+    m_startHour = makeBox<NumberBox>(calc, "编辑框时1", QStringLiteral("开始时间 时"), 58, 14, 25, 21);
     makeLabel(calc, "标签3", QStringLiteral("："), 82, 15);
-    m_startMinute = makeNumberBox(calc, "编辑框分1", QStringLiteral("开始时间 分"), 87, 14, 25, 21);
+    m_startMinute = makeBox<NumberBox>(calc, "编辑框分1", QStringLiteral("开始时间 分"), 87, 14, 25, 21);
     makeLabel(calc, "标签4", QStringLiteral("结束时间"), 5, 38);
-    m_endHour = makeNumberBox(calc, "编辑框时2", QStringLiteral("结束时间 时"), 58, 37, 25, 21);
+    m_endHour = makeBox<NumberBox>(calc, "编辑框时2", QStringLiteral("结束时间 时"), 58, 37, 25, 21);
     makeLabel(calc, "标签5", QStringLiteral("："), 82, 38);
-    m_endMinute = makeNumberBox(calc, "编辑框分2", QStringLiteral("结束时间 分"), 87, 37, 25, 21);
+    m_endMinute = makeBox<NumberBox>(calc, "编辑框分2", QStringLiteral("结束时间 分"), 87, 37, 25, 21);
     makeLabel(calc, "标签6", QStringLiteral("间隔"), 28, 65);
-    m_intervalBox = makeNumberBox(calc, "编辑框间隔", QStringLiteral("间隔分钟"), 59, 63, 35, 21);
+    m_intervalBox = makeBox<NumberBox>(calc, "编辑框间隔", QStringLiteral("间隔分钟"), 59, 63, 35, 21);
     makeLabel(calc, "标签7", QStringLiteral("分钟"), 96, 64);
     makeLabel(calc, "标签8", QStringLiteral("每次刷新"), 4, 89);
-    m_countBox = makeNumberBox(calc, "编辑框个数", QStringLiteral("每次刷新房源个数"), 59, 87, 35, 21);
+    m_countBox = makeBox<NumberBox>(calc, "编辑框个数", QStringLiteral("每次刷新房源个数"), 59, 87, 35, 21);
     makeLabel(calc, "标签9", QStringLiteral("个房源"), 96, 88);
     makeLabel(calc, "标签10", QStringLiteral("过滤N倍数"), 3, 114);
-    m_filterBox = makeNumberBox(calc, "编辑框过滤", QStringLiteral("过滤N倍数"), 60, 112, 35, 21);
+    m_filterBox = makeBox<NumberBox>(calc, "编辑框过滤", QStringLiteral("过滤N倍数"), 60, 112, 35, 21);
     m_generateButton = makeButton(calc, "按钮生成时间节点", QStringLiteral("生成时间节点"), 27, 140, 106, 27);
     m_countButton = makeButton(calc, "按钮查看刷新次数", QStringLiteral("查看刷新次数"), 27, 170, 106, 27);
 
@@ -285,9 +261,11 @@ void PlanEditorWindow::buildLayout()
     m_endHour->setNeighbours(nullptr, m_endMinute);
     m_endMinute->setNeighbours(m_endHour, nullptr);
 
-    QGroupBox* modes = makeFrame(this, "分组框4", QString(), 486, 235, 144, 64);
-    m_fixedPoint = makeRadio(modes, "单选框定点刷新", QStringLiteral("定点刷新"), 3, 10, 110, 24);
-    m_batchRotation = makeRadio(modes, "单选框批量轮换", QStringLiteral("批量轮换"), 4, 37, 114, 24);
+    QGroupBox* modes = PlacedWidget<QGroupBox>(this, "分组框4", QRect(486, 235, 144, 64), QString());
+    m_fixedPoint
+        = PlacedWidget<QRadioButton>(modes, "单选框定点刷新", QRect(3, 10, 110, 24), QStringLiteral("定点刷新"));
+    m_batchRotation
+        = PlacedWidget<QRadioButton>(modes, "单选框批量轮换", QRect(4, 37, 114, 24), QStringLiteral("批量轮换"));
     m_batchRotation->setChecked(true);
     auto* modeGroup = new QButtonGroup(this);
     modeGroup->addButton(m_fixedPoint);

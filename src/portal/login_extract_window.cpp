@@ -2,6 +2,7 @@
 
 #include "common/app_state.h"
 #include "common/gbk.h"
+#include "common/placed_widget.h"
 #include "common/text_helpers.h"
 #include "pageauto/document_automation.h"
 #include "portal/browser_host.h"
@@ -25,11 +26,9 @@ const QString SettingsSection = QStringLiteral("Domora网");
 const QString UserKey = QStringLiteral("user");
 const QString PassKey = QStringLiteral("pass");
 
-QPushButton* makeButton(QWidget* parent, const QString& objectName, const QString& caption, int x, int y)
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int x, int y)
 {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(objectName);
-    button->setGeometry(x, y, 80, 32);
+    auto* button = PlacedWidget<QPushButton>(parent, name, QRect(x, y, 80, 32), caption);
     button->setAutoDefault(false);
     return button;
 }
@@ -50,12 +49,12 @@ LoginExtractWindow::LoginExtractWindow(LoginWindowServices services, QWidget* pa
     m_group->setObjectName(QStringLiteral("分组框1"));
     m_group->setAccessibleName(QStringLiteral("分组框1"));
     m_group->setGeometry(24, -6, 746, 49);
-    m_loginButton = makeButton(m_group, QStringLiteral("按钮我已登录"), QStringLiteral("我已登录"), 6, 10);
-    m_extractButton = makeButton(m_group, QStringLiteral("按钮提取勾选"), QStringLiteral("提取勾选"), 129, 10);
-    m_saveButton = makeButton(m_group, QStringLiteral("按钮保存提取到"), QStringLiteral("保存提取"), 253, 10);
-    m_openSaleButton = makeButton(m_group, QStringLiteral("按钮打开出售"), QStringLiteral("打开出售"), 461, 11);
-    m_openRentButton = makeButton(m_group, QStringLiteral("按钮打开出租"), QStringLiteral("打开出租"), 560, 11);
-    m_cancelButton = makeButton(m_group, QStringLiteral("按钮取消提取"), QStringLiteral("取消"), 660, 10);
+    m_loginButton = makeButton(m_group, "按钮我已登录", QStringLiteral("我已登录"), 6, 10);
+    m_extractButton = makeButton(m_group, "按钮提取勾选", QStringLiteral("提取勾选"), 129, 10);
+    m_saveButton = makeButton(m_group, "按钮保存提取到", QStringLiteral("保存提取"), 253, 10);
+    m_openSaleButton = makeButton(m_group, "按钮打开出售", QStringLiteral("打开出售"), 461, 11);
+    m_openRentButton = makeButton(m_group, "按钮打开出租", QStringLiteral("打开出租"), 560, 11);
+    m_cancelButton = makeButton(m_group, "按钮取消提取", QStringLiteral("取消"), 660, 10);
 
     m_browser = new QWebEngineView(this);
     m_browser->setObjectName(QStringLiteral("互联网浏览器1"));

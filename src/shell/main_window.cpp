@@ -3,6 +3,7 @@
 #include "common/app_state.h"
 #include "common/clock.h"
 #include "common/message_presenter.h"
+#include "common/placed_widget.h"
 #include "plans/plan_store.h"
 #include "shell/platform/global_hotkey.h"
 
@@ -27,21 +28,13 @@
 
 namespace {
 
-constexpr int kPanelWidths[4] = {60, 280, 200, 200};
+constexpr int kPanelWidths[4] = { 60, 280, 200, 200 };
 constexpr qint64 kFillPumpMs = 15;
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QRect& geometry)
-{
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QString::fromUtf8(name));
-    button->setGeometry(geometry);
-    return button;
-}
 
 } // namespace
 
-MainWindow::MainWindow(AppState& state, PlanStore& store, Clock& clock, MessagePresenter& messages,
-                       GlobalHotkey& hotkey, QWidget* parent)
+MainWindow::MainWindow(
+    AppState& state, PlanStore& store, Clock& clock, MessagePresenter& messages, GlobalHotkey& hotkey, QWidget* parent)
     : QWidget(parent)
     , m_state(state)
     , m_store(store)
@@ -72,10 +65,10 @@ MainWindow::~MainWindow()
 
 void MainWindow::buildLayout()
 {
-    m_login = makeButton(this, "按钮登录网站", QStringLiteral("登录网站"), {5, 400, 80, 32});
-    m_planSettings = makeButton(this, "按钮刷新设置", QStringLiteral("方案设置"), {101, 400, 80, 32});
-    m_start = makeButton(this, "按钮开始操作", QStringLiteral("开始操作"), {212, 400, 80, 32});
-    m_stop = makeButton(this, "按钮停止", QStringLiteral("停止"), {317, 400, 80, 32});
+    m_login = PlacedWidget<QPushButton>(this, "按钮登录网站", { 5, 400, 80, 32 }, QStringLiteral("登录网站"));
+    m_planSettings = PlacedWidget<QPushButton>(this, "按钮刷新设置", { 101, 400, 80, 32 }, QStringLiteral("方案设置"));
+    m_start = PlacedWidget<QPushButton>(this, "按钮开始操作", { 212, 400, 80, 32 }, QStringLiteral("开始操作"));
+    m_stop = PlacedWidget<QPushButton>(this, "按钮停止", { 317, 400, 80, 32 }, QStringLiteral("停止"));
 
     m_shutdownDate = new QDateTimeEdit(m_clock.now(), this);
     m_shutdownDate->setObjectName(QStringLiteral("日期框1"));
@@ -88,7 +81,7 @@ void MainWindow::buildLayout()
     m_shutdownCheck->setObjectName(QStringLiteral("选择框1"));
     m_shutdownCheck->setGeometry(632, 400, 104, 24);
 
-    m_lock = makeButton(this, "按钮锁定界面", QStringLiteral("锁定界面"), {775, 400, 77, 24});
+    m_lock = PlacedWidget<QPushButton>(this, "按钮锁定界面", { 775, 400, 77, 24 }, QStringLiteral("锁定界面"));
 
     m_clockTimer = new QTimer(this);
     m_clockTimer->setObjectName(QStringLiteral("时钟1"));
@@ -136,9 +129,9 @@ void MainWindow::buildLayout()
     m_list->header()->setStretchLastSection(false);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->setHeaderLabels({QStringLiteral("ID"), QStringLiteral("方案名"), QStringLiteral("刷新次数"),
-                             QStringLiteral("已刷新")});
-    const int widths[4] = {50, 200, 100, 100};
+    m_list->setHeaderLabels(
+        { QStringLiteral("ID"), QStringLiteral("方案名"), QStringLiteral("刷新次数"), QStringLiteral("已刷新") });
+    const int widths[4] = { 50, 200, 100, 100 };
     for (int c = 0; c < 4; ++c)
         m_list->setColumnWidth(c, widths[c]);
     m_list->viewport()->installEventFilter(this);
@@ -362,8 +355,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // A right press anywhere on the list opens the menu and leaves the selection alone.
-    if ((watched == m_list->viewport() || watched == m_list->header())
-        && event->type() == QEvent::MouseButtonPress) {
+    if ((watched == m_list->viewport() || watched == m_list->header()) && event->type() == QEvent::MouseButtonPress) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::RightButton) {
             m_menu->popup(mouse->globalPosition().toPoint());
